@@ -1,0 +1,18 @@
+#pragma once
+
+#include "audio/SampleBuffer.h"
+#include "common/Constants.h"
+
+#include <cstdint>
+#include <span>
+
+namespace trx {
+
+// Reads the 2048 samples of one slice as real values: 8-bit as
+// unsigned / 256 - 0.5, 16-bit as signed / 32768, 32-bit as signed /
+// 2147483648; other widths give zeros. Precondition: 0 <= slice <
+// buffer.SliceCount. Never reads beyond buffer.ByteCount.
+void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
+                     std::span<float, kSliceLength> window);
+
+} // namespace trx

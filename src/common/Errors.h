@@ -1,0 +1,33 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace trx {
+
+// The one family of exceptions the core throws for unexpected failures.
+// Failures with a known cause are returned as results with their fixed text.
+class TremolundrixError : public std::runtime_error {
+public:
+    explicit TremolundrixError(const std::string& message, std::string fileName = {})
+        : std::runtime_error(message)
+        , fileName_(std::move(fileName)) {}
+    // The file the failure concerns; empty when none.
+    [[nodiscard]] const std::string& FileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+};
+
+// A failed system call: the message is the system's text for errno.
+class SystemError : public TremolundrixError {
+public:
+    SystemError(int errorCode, const std::string& fileName = {});
+    [[nodiscard]] int Code() const { return code_; }
+
+private:
+    int code_;
+};
+
+} // namespace trx
