@@ -1,0 +1,35 @@
+#pragma once
+
+#include "common/ConversionSettings.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trx {
+
+// Everything the command line asks for, after parsing and validation.
+struct CliOptions {
+    enum class Action { Convert, ShowHelp, ShowVersion };
+
+    Action Request = Action::Convert;
+    // DrawSpectrum is a window matter and is never read here.
+    ConversionSettings Settings;
+    // Index 0..29 into KeySignatureNames for the key signature event; none
+    // writes the empty key signature, as the window does before its editor
+    // has been opened.
+    std::optional<std::int32_t> KeyIndex;
+    std::vector<std::string> Inputs;
+    // -o: the MIDI file for the one input.
+    std::string OutputFile;
+    // -d: the folder that receives every MIDI file.
+    std::string OutputDirectory;
+    // --export-maps: where the maps and the note list go; empty for none.
+    std::string ExportDirectory;
+    // Files converted at the same time.
+    std::int32_t Jobs = 1;
+    bool Quiet = false;
+};
+
+} // namespace trx

@@ -1,0 +1,267 @@
+#include "cli/CommandLineParser.h"
+
+#include "app/SettingsFile.h"
+#include "editor/KeySignatures.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstddef>
+#include <exception>
+#include <optional>
+#include <string_view>
+
+namespace trx {
+namespace {
+
+constexpr std::int32_t kMaximumJobs = 64;
+
+// One of the six track-bar parameters: its option and its field.
+struct NumberOption {
+    std::string_view Name;
+    std::size_t RangeIndex;
+    std::int32_t ConversionSettings::*Field;
+};
+
+const NumberOption* FindNumberOption(std::string_view name) {
+    static const NumberOption options[] = {
+        {"--tuning", 0, &ConversionSettings::TuningCents},
+        {"--polyphony", 1, &ConversionSettings::Polyphony},
+        {"--chord", 2, &ConversionSettings::ChordThreshold},
+        {"--neighbour", 3, &ConversionSettings::NeighbourThreshold},
+        {"--minimum", 4, &ConversionSettings::MinimumComponent},
+        {"--fluctuation", 5, &ConversionSettings::AmplitudeFluctuation},
+    };
+    for (const NumberOption& option : options)
+        if (option.Name == name)
+            return &option;
+    return nullptr;
+}
+
+// A check box: --name switches it on, --no-name off.
+struct SwitchOption {
+    std::string_view Name;
+    bool ConversionSettings::*Field;
+};
+
+const SwitchOption* FindSwitchOption(std::string_view name) {
+    static const SwitchOption options[] = {
+        {"phase", &ConversionSettings::PhaseAnalysis},
+        {"spike", &ConversionSettings::SpikeRemoval},
+        {"loud-start", &ConversionSettings::LoudStart},
+    };
+    for (const SwitchOption& option : options)
+        if (option.Name == name)
+            return &option;
+    return nullptr;
+}
+
+// A whole decimal number with an optional sign and nothing else.
+std::optional<std::int32_t> ParseInteger(std::string_view text) {
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+std::string RangeError(std::string_view option, std::int32_t minimum, std::int32_t maximum,
+                       const std::string& value) {
+    return std::string(option) + " must be a whole number from " + std::to_string(minimum) +
+           " to " + std::to_string(maximum) + ", not \"" + value + "\"";
+}
+
+std::string Lowered(std::string_view text) {
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lowered;
+}
+
+} // namespace
+
+std::optional<std::int32_t> FindKeySignature(const std::string& text) {
+    const auto& names = KeySignatureNames();
+    const auto count = static_cast<std::int32_t>(std::size(names));
+    if (const auto index = ParseInteger(text))
+        return *index >= 0 && *index < count ? index : std::nullopt;
+    const std::string wanted = Lowered(text);
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::string name = Lowered(names[static_cast<std::size_t>(k)]);
+        if (name == wanted || name.substr(0, name.find(" (")) == wanted)
+            return k;
+    }
+    return std::nullopt;
+}
+
+std::string LoadSettingsFile(const std::string& path, ConversionSettings& settings) {
+    try {
+        ReadSettingsFile(path, settings);
+    } catch (const std::exception& e) {
+        return std::string(e.what()) + " occured in LoadSettingClick";
+    }
+    return {};
+}
+
+ParsedCommandLine ParseCommandLine(std::span<const std::string> args,
+                                   const SettingsLoader& loadSettings) {
+    ParsedCommandLine parsed;
+    CliOptions& options = parsed.Options;
+    bool onlyInputs = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (onlyInputs || arg.size() < 2 || arg.front() != '-') {
+            options.Inputs.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyInputs = true;
+            continue;
+        }
+
+        std::string name = arg;
+        std::optional<std::string> attached;
+        if (arg.starts_with("--")) {
+            if (const auto equals = arg.find('='); equals != std::string::npos) {
+                name = arg.substr(0, equals);
+                attached = arg.substr(equals + 1);
+            }
+        }
+        // The option's value: attached with '=' or the next argument, which
+        // may start with '-' (a negative tuning).
+        const auto takeValue = [&]() -> std::optional<std::string> {
+            if (attached)
+                return attached;
+            if (i + 1 < args.size())
+                return args[++i];
+            return std::nullopt;
+        };
+        const auto fail = [&](std::string message) {
+            parsed.UsageError = std::move(message);
+            return parsed;
+        };
+
+        if (name == "-h" || name == "--help") {
+            options.Request = CliOptions::Action::ShowHelp;
+            return parsed;
+        }
+        if (name == "--version") {
+            options.Request = CliOptions::Action::ShowVersion;
+            return parsed;
+        }
+
+        const std::string_view view(name);
+        const SwitchOption* switchOn =
+            view.starts_with("--") ? FindSwitchOption(view.substr(2)) : nullptr;
+        const SwitchOption* switchOff =
+            view.starts_with("--no-") ? FindSwitchOption(view.substr(5)) : nullptr;
+        const bool quiet = name == "-q" || name == "--quiet";
+        if ((switchOn != nullptr || switchOff != nullptr || quiet) && attached)
+            return fail(name + " takes no value");
+
+        if (quiet) {
+            options.Quiet = true;
+        } else if (switchOn != nullptr) {
+            options.Settings.*(switchOn->Field) = true;
+        } else if (switchOff != nullptr) {
+            options.Settings.*(switchOff->Field) = false;
+        } else if (const NumberOption* number = FindNumberOption(name)) {
+            const auto value = takeValue();
+            if (!value)
+                return fail(name + " needs a value");
+            const SettingRange& range = kTrackBarRanges[number->RangeIndex];
+            const auto parsedValue = ParseInteger(*value);
+            if (!parsedValue || *parsedValue < range.Minimum || *parsedValue > range.Maximum)
+                return fail(RangeError(name, range.Minimum, range.Maximum, *value));
+            options.Settings.*(number->Field) = *parsedValue;
+        } else if (name == "--settings") {
+            const auto value = takeValue();
+            if (!value)
+                return fail(name + " needs a value");
+            if (std::string failure = loadSettings(*value, options.Settings); !failure.empty())
+                return fail(*value + ": " + failure);
+        } else if (name == "--key") {
+            const auto value = takeValue();
+            if (!value)
+                return fail(name + " needs a value");
+            options.KeyIndex = FindKeySignature(*value);
+            if (!options.KeyIndex)
+                return fail("--key must be a key signature name such as \"G major\" or an "
+                            "index from 0 to 29, not \"" +
+                            *value + "\"");
+        } else if (name == "-j" || name == "--jobs") {
+            const auto value = takeValue();
+            if (!value)
+                return fail(name + " needs a value");
+            const auto jobs = ParseInteger(*value);
+            if (!jobs || *jobs < 1 || *jobs > kMaximumJobs)
+                return fail(RangeError(name, 1, kMaximumJobs, *value));
+            options.Jobs = *jobs;
+        } else if (name == "-o" || name == "--output" || name == "-d" || name == "--output-dir" ||
+                   name == "--export-maps") {
+            const auto value = takeValue();
+            if (!value || value->empty())
+                return fail(name + " needs a value");
+            std::string& target = (name == "-o" || name == "--output") ? options.OutputFile
+                                  : name == "--export-maps"            ? options.ExportDirectory
+                                                                       : options.OutputDirectory;
+            target = *value;
+        } else {
+            return fail("unknown option " + name);
+        }
+    }
+
+    if (options.Inputs.empty())
+        parsed.UsageError = "no input files";
+    else if (!options.OutputFile.empty() && !options.OutputDirectory.empty())
+        parsed.UsageError = "-o and -d cannot be used together";
+    else if (!options.OutputFile.empty() && options.Inputs.size() > 1)
+        parsed.UsageError =
+            "-o needs exactly one input file, not " + std::to_string(options.Inputs.size());
+    return parsed;
+}
+
+std::string HelpText() {
+    return R"(Usage: tremolundrix-cli [options] IN.wav...
+
+Converts WAV recordings to Standard MIDI Files. Each IN.wav is written as
+IN.mid in the same folder unless -o or -d says otherwise.
+
+Output:
+  -o, --output FILE      MIDI file for the one input
+  -d, --output-dir DIR   folder for the MIDI files of all inputs
+      --export-maps DIR  also write amplitude_map.npy, note_map.npy and
+                         notes.csv (one subfolder per input when several)
+      --key NAME|INDEX   key signature, e.g. "G major", "A minor" or 0..29
+                         (default: none)
+
+Conversion parameters (range, default):
+      --tuning CENTS     tuning offset, -50..50 (0)
+      --polyphony N      notes per time slice, 1..10 (5; 10 means any)
+      --chord PCT        minimum chord component, 0..100 (30)
+      --neighbour PCT    neighbouring notes threshold, 0..100 (80)
+      --minimum PCT      overall minimum component, 0..100 (15)
+      --fluctuation PCT  amplitude fluctuation, 0..100 (30)
+      --phase, --no-phase            phase analysis (off)
+      --spike, --no-spike            single sample noise removal (on)
+      --loud-start, --no-loud-start  notes start loudest (on)
+      --settings FILE.trs  load the parameters from a settings file; options
+                           after it override it, options before it are
+                           overridden
+
+Other:
+  -j, --jobs N           convert N files at the same time, 1..64 (1)
+  -q, --quiet            print nothing but errors
+  -h, --help             show this help
+      --version          show the version
+
+Exit status: 0 when every file was converted, 1 when any file failed (the
+others are still converted), 2 for bad usage.
+)";
+}
+
+} // namespace trx

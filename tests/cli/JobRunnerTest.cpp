@@ -1,0 +1,32 @@
+#include "cli/JobRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+TEST(JobRunner, EveryFileIsConvertedExactlyOnceWhateverTheJobCount) {
+    for (const std::int32_t workers : {1, 3, 16}) {
+        std::vector<std::atomic<int>> runs(40);
+        trx::RunJobs(runs.size(), workers, [&](std::size_t i) { ++runs[i]; });
+        for (const auto& count : runs)
+            EXPECT_EQ(count.load(), 1) << workers;
+    }
+}
+
+TEST(JobRunner, AFailingFileDoesNotStopTheOthers) {
+    std::atomic<int> done{0};
+    EXPECT_THROW(trx::RunJobs(10, 2,
+                              [&](std::size_t i) {
+                                  if (i == 3)
+                                      throw std::runtime_error("bad");
+                                  ++done;
+                              }),
+                 std::runtime_error);
+    EXPECT_EQ(done.load(), 9);
+}
+
+} // namespace
