@@ -1,0 +1,89 @@
+#pragma once
+
+#include "audio/ConversionHeader.h"
+#include "audio/PacketShape.h"
+#include "audio/WaveFormat.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+struct AVCodecContext;
+struct AVCodecParserContext;
+struct AVFrame;
+struct AVPacket;
+struct SwrContext;
+
+namespace trx {
+
+// A converter from one WAV sample format to the analysis format: a libavcodec
+// decoder chosen by the format tag, then libswresample to average the
+// channels into one and bring the rate to 44100 Hz, 16-bit signed out.
+class ConversionStream {
+public:
+    // Lowest and highest sample rates converted, in Hz, and the most channels.
+    static constexpr std::uint32_t kLowestRate = 8000;
+    static constexpr std::uint32_t kHighestRate = 192000;
+    static constexpr std::uint16_t kMostChannels = 8;
+
+    // A stream from source to target, or null when this build cannot convert
+    // between them. target must be the analysis format. formatExtra holds the
+    // format chunk's bytes after its first 16 (from file offset 36 on): an
+    // extensible format's sub-format is read from there.
+    [[nodiscard]] static std::unique_ptr<ConversionStream>
+    Open(const WaveFormat& source, const WaveFormat& target,
+         std::span<const std::uint8_t> formatExtra);
+
+    ~ConversionStream();
+    ConversionStream(const ConversionStream&) = delete;
+    ConversionStream& operator=(const ConversionStream&) = delete;
+
+    // Converts the whole source block in one pass. Never writes beyond the
+    // destination; output that does not fit is dropped. False when the
+    // source cannot be decoded.
+    [[nodiscard]] bool Convert(ConversionHeader& header);
+
+private:
+    struct Deleters {
+        void operator()(AVCodecContext* context) const;
+        void operator()(AVCodecParserContext* parser) const;
+        void operator()(AVFrame* frame) const;
+        void operator()(AVPacket* packet) const;
+        void operator()(SwrContext* resampler) const;
+    };
+
+    ConversionStream() = default;
+
+    [[nodiscard]] bool ConfigureResampler(int sampleFormat, int sampleRate, int channels);
+    [[nodiscard]] bool ConvertFrames(std::span<const std::uint8_t> source);
+    [[nodiscard]] bool ConvertBlocks(std::span<const std::uint8_t> source);
+    [[nodiscard]] bool ConvertParsed(std::span<const std::uint8_t> source);
+    // Sends one packet and resamples what it decodes to. A decoding error is
+    // forgiven when tolerated (counted as a bad packet); other errors fail.
+    [[nodiscard]] bool DecodePacket(const std::uint8_t* data, std::size_t size, bool tolerated);
+    [[nodiscard]] bool ReceiveFrames(bool tolerated);
+    [[nodiscard]] bool Resample(const AVFrame& frame);
+    [[nodiscard]] bool Drain();
+    [[nodiscard]] bool Full() const { return destination_.size() - written_ < 2; }
+
+    std::unique_ptr<AVCodecContext, Deleters> decoder_;
+    std::unique_ptr<AVCodecParserContext, Deleters> parser_;
+    std::unique_ptr<AVFrame, Deleters> frame_;
+    std::unique_ptr<AVPacket, Deleters> packet_;
+    std::unique_ptr<SwrContext, Deleters> resampler_;
+    PacketShape shape_ = PacketShape::Frames;
+    std::size_t blockAlign_ = 0;
+    int inFormat_ = -1;
+    int inRate_ = 0;
+    int inChannels_ = 0;
+    // Padded copy of compressed input for the parser, which may read past
+    // the bytes it is given.
+    std::vector<std::uint8_t> parseBuffer_;
+    std::span<std::uint8_t> destination_;
+    std::size_t written_ = 0;
+    std::size_t framesDecoded_ = 0;
+    std::size_t badPackets_ = 0;
+};
+
+} // namespace trx

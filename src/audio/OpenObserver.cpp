@@ -1,0 +1,7 @@
+#include "audio/OpenObserver.h"
+
+namespace trx {
+
+OpenObserver::~OpenObserver() = default;
+
+} // namespace trx
