@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/AnalysisOptions.h"
 #include "analysis/NoteKernels.h"
 #include "audio/SampleBuffer.h"
 #include "common/FloatMatrix.h"
@@ -18,9 +19,15 @@ void PrepareMapsForAnalysis(const std::string& wavFileName, std::string& analyse
 // Fills amplitudeMap rows 0..SliceCount-1 (bins FirstNoteBin..106) with the
 // transform magnitudes of each slice. Sets the status text; before every
 // slice s with s % 10 == 9 calls SetProgress(s / SliceCount) and
-// ContinueWork(); false leaves slice s and later unanalysed.
-// lastAnalysedSlice ends at the last slice analysed (0 when none).
-// Precondition: amplitudeMap has SliceCount rows of 107 cells.
+// ContinueWork(); false leaves slice s and later unanalysed: their rows keep
+// their contents. lastAnalysedSlice ends at the last slice analysed (0 when
+// none). Precondition: amplitudeMap has SliceCount rows of 107 cells
+// (otherwise throws TremolundrixError before writing anything).
+// The progress calls come from the calling thread; the transform may run on
+// further threads (options), which never touch the reporter.
+void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatMatrix& amplitudeMap,
+                 std::int32_t& lastAnalysedSlice, ProgressReporter& progress,
+                 const AnalysisOptions& options);
 void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatMatrix& amplitudeMap,
                  std::int32_t& lastAnalysedSlice, ProgressReporter& progress);
 

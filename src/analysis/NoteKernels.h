@@ -1,9 +1,11 @@
 #pragma once
 
+#include "analysis/AlignedAllocator.h"
 #include "common/Constants.h"
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace trx {
@@ -15,13 +17,20 @@ namespace trx {
 
 // The frequency of every note bin under the current tuning, the lowest bin
 // the analysis computes, and the transform kernels. Allocated once; rebuilt
-// in place by CreateFrequencyMap on every tuning change.
+// in place by CreateFrequencyMap on every tuning change. The public tables
+// are written only by CreateFrequencyMap.
 class NoteKernels {
 public:
+    // Bins per vector of the transform table.
+    static constexpr std::int32_t kLanes = 4;
+    // Vectors needed when FirstNoteBin is at its lowest (1).
+    static constexpr std::int32_t kMaxVectors = (kNoteBins - 1 + kLanes - 1) / kLanes;
+
     // Builds the tables for a tuning factor of 1.0.
     NoteKernels();
 
     // Rebuilds everything for a tuning factor (CentsRatio[cents + 50]).
+    // Throws TremolundrixError for a factor that is not finite and positive.
     void CreateFrequencyMap(double factor);
 
     std::array<float, kNoteBins> NoteFrequencies{};
@@ -40,6 +49,23 @@ public:
         return SineTable[static_cast<std::size_t>(sample) * kNoteBins +
                          static_cast<std::size_t>(bin)];
     }
+
+    // The kernels of bins FirstNoteBin..106 regrouped for the transform:
+    // vector v holds bins FirstNoteBin + 4v .. + 4v + 3; for each sample k it
+    // stores their four cosines, then their four sines, widened to double
+    // (exact), at TransformTable()[(v * 2048 + k) * 8]. Lanes past bin 106
+    // hold 0. 64-byte aligned: one cache line per vector and sample.
+    [[nodiscard]] std::span<const double> TransformTable() const { return transform_; }
+    [[nodiscard]] std::int32_t TransformVectors() const { return transformVectors_; }
+    // The bin of lane 0 of vector 0 (FirstNoteBin when the table was built).
+    [[nodiscard]] std::int32_t TransformFirstBin() const { return transformFirstBin_; }
+
+private:
+    void PackTransformTable();
+
+    std::vector<double, AlignedAllocator<double, 64>> transform_;
+    std::int32_t transformVectors_ = 0;
+    std::int32_t transformFirstBin_ = 1;
 };
 
 } // namespace trx

@@ -1,0 +1,104 @@
+#include "analysis/WorkerPool.h"
+
+#include <system_error>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TRX_CPU_RELAX() _mm_pause()
+#else
+#define TRX_CPU_RELAX() ((void)0)
+#endif
+
+namespace trx {
+
+namespace {
+
+// Jobs follow each other within tens of microseconds during an analysis, so
+// a short spin saves the sleep and wake-up; after it the thread blocks.
+constexpr int kSpinRounds = 4000;
+
+template <class T>
+void WaitWhileEqual(const std::atomic<T>& value, T old) {
+    for (int i = 0; i < kSpinRounds; ++i) {
+        if (value.load(std::memory_order_acquire) != old)
+            return;
+        TRX_CPU_RELAX();
+    }
+    while (value.load(std::memory_order_acquire) == old)
+        value.wait(old, std::memory_order_acquire);
+}
+
+} // namespace
+
+WorkerPool::WorkerPool(std::int32_t threads) {
+    const std::int32_t helpers = threads > 1 ? threads - 1 : 0;
+    helpers_.reserve(static_cast<std::size_t>(helpers));
+    for (std::int32_t i = 0; i < helpers; ++i) {
+        try {
+            helpers_.emplace_back([this] { HelperLoop(); });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+}
+
+WorkerPool::~WorkerPool() {
+    stopping_ = true;
+    generation_.fetch_add(1, std::memory_order_release);
+    generation_.notify_all();
+    for (auto& helper : helpers_)
+        helper.join();
+}
+
+void WorkerPool::RunJob(std::int32_t count, void* context, Invoke invoke) {
+    if (count <= 0)
+        return;
+    count_ = count;
+    context_ = context;
+    invoke_ = invoke;
+    error_ = nullptr;
+    nextItem_.store(0, std::memory_order_relaxed);
+    finished_.store(0, std::memory_order_relaxed);
+    if (!helpers_.empty()) {
+        generation_.fetch_add(1, std::memory_order_release);
+        generation_.notify_all();
+    }
+    WorkOnItems();
+    const auto helpers = static_cast<std::uint32_t>(helpers_.size());
+    for (std::uint32_t done = finished_.load(std::memory_order_acquire); done != helpers;
+         done = finished_.load(std::memory_order_acquire))
+        WaitWhileEqual(finished_, done);
+    if (error_)
+        std::rethrow_exception(error_);
+}
+
+void WorkerPool::HelperLoop() {
+    std::uint32_t seen = 0;
+    for (;;) {
+        WaitWhileEqual(generation_, seen);
+        seen = generation_.load(std::memory_order_acquire);
+        if (stopping_)
+            return;
+        WorkOnItems();
+        finished_.fetch_add(1, std::memory_order_acq_rel);
+        finished_.notify_one();
+    }
+}
+
+void WorkerPool::WorkOnItems() {
+    for (;;) {
+        const std::int32_t item = nextItem_.fetch_add(1, std::memory_order_relaxed);
+        if (item >= count_)
+            return;
+        try {
+            invoke_(context_, item);
+        } catch (...) {
+            const std::lock_guard lock(errorMutex_);
+            if (!error_)
+                error_ = std::current_exception();
+            nextItem_.store(count_, std::memory_order_relaxed);
+        }
+    }
+}
+
+} // namespace trx
