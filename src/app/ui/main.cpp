@@ -1,6 +1,6 @@
-#include <QApplication>
+#include "app/ui/TremolundrixApplication.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    trx::TremolundrixApplication application(argc, argv);
+    return application.Run();
 }

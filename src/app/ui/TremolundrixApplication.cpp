@@ -1,0 +1,41 @@
+#include "app/ui/TremolundrixApplication.h"
+
+#include "app/ui/TAbortForm.h"
+#include "app/ui/TErrorDlg.h"
+#include "app/ui/TMidiForm.h"
+#include "app/ui/TSplashForm.h"
+
+namespace trx {
+
+TremolundrixApplication::TremolundrixApplication(int& argc, char** argv)
+    : application_(argc, argv) {
+    // The application name is the program's title; the per-user settings
+    // store is found under the organisation and application names.
+    QCoreApplication::setOrganizationName("Tremolundrix");
+    QCoreApplication::setApplicationName("Tremolundrix");
+}
+
+TremolundrixApplication::~TremolundrixApplication() = default;
+
+int TremolundrixApplication::Run() {
+    midiForm_ = std::make_unique<TMidiForm>(interaction_);
+    {
+        TSplashForm splash;
+        splash.show();
+        QCoreApplication::processEvents();
+        splash.repaint();
+
+        // The other windows live as long as the main window, which owns them.
+        // Their order: progress window, codecs dialog, note editor, tuning
+        // dialog, version check, about box, error dialog. The version check
+        // runs while the splash shows.
+        midiForm_->SetAbortForm(new TAbortForm(midiForm_.get()));
+        midiForm_->SetErrorDlg(new TErrorDlg(midiForm_.get()));
+
+        splash.hide();
+    }
+    midiForm_->show();
+    return QApplication::exec();
+}
+
+} // namespace trx
