@@ -34,7 +34,7 @@ void WriteSettingsFile(const std::string& path, const ConversionSettings& settin
 
 // Applies value number index (0..9, file order) as the window's control
 // would: a track-bar value is limited to the bar's range, a check box is
-// checked only by exactly 1.
+// checked only by exactly 1. Another index throws TremolundrixError.
 void ApplySettingsValue(ConversionSettings& settings, int index, std::int32_t value);
 
 // Reads a settings file one value at a time, so that each can be applied

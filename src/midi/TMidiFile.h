@@ -18,7 +18,7 @@ class TMidiFile {
 public:
     // fileName is also the conductor track's name. keyIndex selects the key
     // signature: 0..29 as in the editor's key list, anything else C major.
-    TMidiFile(std::string fileName, int keyIndex);
+    explicit TMidiFile(std::string fileName, int keyIndex);
 
     void WriteTrackByte(std::uint8_t value);
     // value < 2^28, as a variable-length quantity.
