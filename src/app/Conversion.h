@@ -40,9 +40,12 @@ struct ConversionResult {
 // and fractions of both stages; ContinueWork returning false ends the
 // analysis early, which then counts as a failure. A recording shorter than
 // one slice is refused. Nothing is thrown for a failure with a known cause.
+// analysisThreads: threads for the transform (0: one per hardware thread);
+// the result does not depend on it.
 [[nodiscard]] ConversionResult RunConversion(const std::string& wavPath,
                                              const ConversionSettings& settings,
-                                             ProgressReporter& progress);
+                                             ProgressReporter& progress,
+                                             std::int32_t analysisThreads = 0);
 
 // Saves a successful run as a MIDI file, atomically, with the key
 // signature keyIndex (0..29, or none). Returns empty on success, otherwise

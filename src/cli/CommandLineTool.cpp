@@ -1,0 +1,119 @@
+#include "cli/CommandLineTool.h"
+
+#include "app/Conversion.h"
+#include "cli/CommandLineParser.h"
+#include "cli/ConsoleReport.h"
+#include "cli/FileProgress.h"
+#include "cli/JobRunner.h"
+#include "cli/NotesCsv.h"
+#include "cli/NpyWriter.h"
+#include "cli/OutputPlan.h"
+#include "common/AtomicFile.h"
+#include "common/Errors.h"
+#include "common/Version.h"
+#include "notes/NoteList.h"
+
+#include <atomic>
+#include <filesystem>
+#include <system_error>
+
+namespace trx {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kProgramName = "tremolundrix-cli";
+
+// The maps and the note list of one run, next to its MIDI file. Returns
+// empty or the failure text.
+std::string ExportMaps(const ConversionResult& result, const std::string& folder) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        return "cannot create " + folder + ": " + error.message();
+    const fs::path base(folder);
+    try {
+        WriteNpyFile((base / "amplitude_map.npy").string(), result.AmplitudeMap);
+        WriteNpyFile((base / "note_map.npy").string(), result.NoteMap);
+        TMidiNotes notes;
+        CreateNoteList(result.NoteMap, result.NoteMapMaximum, result.FirstNoteBin, notes);
+        const std::string csv = FormatNotesCsv(notes);
+        WriteFileAtomically((base / "notes.csv").string(),
+                            {reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()});
+    } catch (const TremolundrixError& e) {
+        return "cannot write " + e.FileName() + ": " + e.what();
+    }
+    return {};
+}
+
+// Converts one input as its plan says. Returns empty or the failure text.
+std::string ConvertFile(const std::string& input, const OutputPlan& plan, const CliOptions& options,
+                        ProgressReporter& progress) {
+    if (!plan.Refusal.empty())
+        return plan.Refusal;
+    const ConversionResult result = RunConversion(input, options.Settings, progress);
+    if (!result.Succeeded())
+        return result.FailureText;
+    if (std::string failure =
+            SaveConversionAsMidi(result, plan.MidiPath, options.Settings, options.KeyIndex);
+        !failure.empty())
+        return failure;
+    if (!plan.ExportDirectory.empty())
+        return ExportMaps(result, plan.ExportDirectory);
+    return {};
+}
+
+} // namespace
+
+int RunCommandLine(std::span<const std::string> args, const ConsoleStreams& console) {
+    const ParsedCommandLine parsed = ParseCommandLine(args, LoadSettingsFile);
+    if (!parsed.UsageError.empty()) {
+        console.Err << kProgramName << ": " << parsed.UsageError << "\nTry '" << kProgramName
+                    << " --help' for more information.\n";
+        return kExitUsage;
+    }
+    const CliOptions& options = parsed.Options;
+    if (options.Request == CliOptions::Action::ShowHelp) {
+        console.Out << HelpText();
+        return kExitSuccess;
+    }
+    if (options.Request == CliOptions::Action::ShowVersion) {
+        console.Out << kProgramName << ' ' << ProgramVersion() << '\n';
+        return kExitSuccess;
+    }
+
+    if (!options.OutputDirectory.empty()) {
+        std::error_code error;
+        fs::create_directories(options.OutputDirectory, error);
+        if (error) {
+            console.Err << kProgramName << ": cannot create " << options.OutputDirectory << ": "
+                        << error.message() << '\n';
+            return kExitFileFailed;
+        }
+    }
+
+    const std::vector<OutputPlan> plans = PlanOutputs(options);
+    ConsoleReport report(console.Err, console.ErrIsTerminal && !options.Quiet,
+                         options.Inputs.size(), console.Columns);
+    std::atomic<bool> anyFailed{false};
+    RunJobs(options.Inputs.size(), options.Jobs, [&](std::size_t i) {
+        const std::string& input = options.Inputs[i];
+        FileProgress progress(report, i, fs::path(input).filename().string());
+        std::string failure;
+        try {
+            failure = ConvertFile(input, plans[i], options, progress);
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+        if (!failure.empty()) {
+            anyFailed = true;
+            report.Finish(i, input + ": " + failure);
+        } else {
+            report.Finish(i, options.Quiet ? std::string() : input + " -> " + plans[i].MidiPath);
+        }
+    });
+    report.Close();
+    return anyFailed ? kExitFileFailed : kExitSuccess;
+}
+
+} // namespace trx
