@@ -31,22 +31,6 @@ class THemisphereButtonTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void NewButtonHasThePublishedDefaults() {
-        THemisphereButton button;
-        QCOMPARE(button.size(), QSize(25, 25));
-        QCOMPARE(button.BevelWidth(), 2);
-        QCOMPARE(button.BevelOuter(), THemisphereButton::THemisphereBevel::hbLowered);
-        QCOMPARE(button.BevelInner(), THemisphereButton::THemisphereBevel::hbNone);
-        QCOMPARE(button.FaceColor(), QColor(128, 128, 128));
-        QVERIFY(!button.Down());
-        QCOMPARE(button.GroupIndex(), 0);
-        QVERIFY(!button.AllowAllUp());
-        button.SetBevelWidth(0);
-        QCOMPARE(button.BevelWidth(), 2);
-        button.SetHint("Line one\nline two");
-        QCOMPARE(button.toolTip(), QString("Line one\nline two"));
-    }
-
     // A 50 x 31 command button with its one lowered bevel of 2 pixels: the
     // face ellipse has semi-axes 23 and 13.5 around (25, 15.5).
     void CornersAndBevelRingMissTheFace() {
@@ -66,6 +50,9 @@ private slots:
         button.SetBevelInner(THemisphereButton::THemisphereBevel::hbLowered);
         QVERIFY(!button.HitTest({3, 15})); // two rings of 2 pixels now
         QVERIFY(button.HitTest({5, 15}));
+
+        button.SetBevelWidth(0); // ignored: the rings stay 2 pixels wide
+        QVERIFY(!button.HitTest({3, 15}));
 
         THemisphereButton tiny;
         tiny.resize(4, 4);
@@ -115,15 +102,11 @@ private slots:
         Send(button, QEvent::MouseMove, {25, 15});
         Send(button, QEvent::MouseButtonRelease, {25, 15});
         QCOMPARE(clicks.count(), 1);
-    }
 
-    void ReleaseOutsideWithoutAMoveStillPopsUp() {
-        THemisphereButton button;
-        button.resize(50, 31);
-        QSignalSpy clicks(&button, &THemisphereButton::clicked);
+        // Released outside with no move on the way out: still no click, up.
         Send(button, QEvent::MouseButtonPress, {25, 15});
         Send(button, QEvent::MouseButtonRelease, {200, 200});
-        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(clicks.count(), 1);
         QVERIFY(!button.Down());
     }
 
