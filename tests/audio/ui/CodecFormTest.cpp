@@ -70,7 +70,6 @@ private slots:
     void memoListsEachFormatInSevenLinesThenABlank();
     void driverWithoutFormatsShowsOnlyTheCount();
     void reopeningKeepsTheSelectedDriverWhileItStillExists();
-    void versionLineMarksRetailBuilds();
     void installedCodecsCommandShowsTheRebuiltListAndClosesWithOk();
 };
 
@@ -195,13 +194,6 @@ void CodecFormTest::reopeningKeepsTheSelectedDriverWhileItStillExists() {
     form.show();
     QCOMPARE(List(form).count(), 0);
     form.hide();
-}
-
-void CodecFormTest::versionLineMarksRetailBuilds() {
-    QCOMPARE(ConverterVersionText(PackVersion(4, 0, 0)),
-             std::string("ACM Version: 4.00 build 0 (Retail)"));
-    QCOMPARE(ConverterVersionText(PackVersion(3, 50, 7)),
-             std::string("ACM Version: 3.50 build 7 "));
 }
 
 void CodecFormTest::installedCodecsCommandShowsTheRebuiltListAndClosesWithOk() {
