@@ -35,11 +35,4 @@ TEST(KeySignatures, EveryNameAgreesWithItsSignature) {
     }
 }
 
-TEST(KeySignatures, NoSelectionIsCMajor) {
-    EXPECT_EQ(trx::KeySignatureOf(-1), (trx::KeySignature{0, 0}));
-    EXPECT_EQ(trx::KeySignatureOf(30), (trx::KeySignature{0, 0}));
-    EXPECT_EQ(trx::KeySignatureOf(0), (trx::KeySignature{-7, 0}));
-    EXPECT_EQ(trx::KeySignatureOf(29), (trx::KeySignature{7, 1}));
-}
-
 } // namespace

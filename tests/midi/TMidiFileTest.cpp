@@ -109,13 +109,6 @@ TEST(MidiFileWriter, VariableLengthQuantitiesUseTheFewestGroups) {
     EXPECT_THROW(file.WriteTrackVarLen(1u << 28), trx::TremolundrixError);
 }
 
-TEST(MidiFileWriter, LongsAreBigEndianAndStringsRaw) {
-    TMidiFile file("l.mid", -1);
-    file.WriteTrackLong(0x01020304);
-    file.WriteTrackString("ab");
-    EXPECT_EQ(EventsAfterPort(file), MakeBytes({1, 2, 3, 4, 'a', 'b'}));
-}
-
 TEST(MidiFileWriter, BuffersGrowBy32768Bytes) {
     trx::ByteBuffer buffer;
     EXPECT_EQ(buffer.Capacity(), 32768u);

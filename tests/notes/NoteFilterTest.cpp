@@ -163,12 +163,4 @@ TEST_F(FilterAnalysisTest, RefilteringTheSameMapGivesTheSameResult) {
     EXPECT_EQ(noteMap_, firstMap);
 }
 
-TEST_F(FilterAnalysisTest, FirstNoteBinOneIsSafe) {
-    kernels_.FirstNoteBin = 1;
-    FloatMatrix map(12, kNoteBins);
-    AddTone(map, 3, 0, 11, 10);
-    EXPECT_GT(Run(map, 11), 0.0f);
-    EXPECT_GT(noteMap_(5, 3), 0.0f);
-}
-
 } // namespace

@@ -225,16 +225,4 @@ TEST(WriteNotesToMap, EmptyListClearsTheMapAndTheMaximum) {
     EXPECT_TRUE(notes.Empty());
 }
 
-TEST(NoteListRoundTrip, EditedListComesBackWithTheLoudestNoteAt127) {
-    TMidiNotes notes;
-    AddNote(notes, "00000001", 30, 0, 3, 50);
-    AddNote(notes, "00000002", 45, 2, 1, 100);
-    FloatMatrix map(8, trx::kNoteBins);
-    float maximum = 0;
-    trx::WriteNotesToMap(notes, false, kFirstBin, map, maximum);
-    trx::CreateNoteList(map, maximum, kFirstBin, notes);
-    EXPECT_EQ(Facts(notes),
-              (std::vector<NoteFacts>{{"00000001", 30, 0, 3, 64}, {"00000002", 45, 2, 1, 127}}));
-}
-
 } // namespace
