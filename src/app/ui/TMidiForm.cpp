@@ -29,9 +29,9 @@ namespace trx {
 
 namespace {
 
-const QColor kFormColor(192, 224, 192);
-const QColor kButtonFace(240, 202, 166);
-const QColor kHintColor(224, 255, 224);
+constexpr QRgb kFormColor = qRgb(192, 224, 192);
+constexpr QRgb kButtonFace = qRgb(240, 202, 166);
+constexpr QRgb kHintColor = qRgb(224, 255, 224);
 
 // Columns of the parameter groups on ControlPanel, and their two rows.
 struct Column {
@@ -76,7 +76,7 @@ TMidiForm::TMidiForm(ModalInteraction& interaction, QWidget* parent)
     , interaction_(interaction) {
     setObjectName("MidiForm");
     setWindowTitle("Tremolundrix - Wave to Midi conversion");
-    Paint(this, kFormColor);
+    Paint(this, QColor(kFormColor));
     // The layout is drawn for small dialog text.
     QFont text = font();
     text.setPointSize(8);
@@ -176,7 +176,7 @@ THemisphereButton* TMidiForm::AddButton(QWidget* panel, const char* name, const 
     button->setGeometry(QRect(at, size));
     button->SetCaption(caption);
     button->SetHint(hint);
-    button->SetFaceColor(kButtonFace);
+    button->SetFaceColor(QColor(kButtonFace));
     return button;
 }
 
@@ -417,7 +417,7 @@ void TMidiForm::FormCreate() {
     TempFiles.clear();
     ResetProgress();
     QPalette hints = QToolTip::palette();
-    hints.setColor(QPalette::ToolTipBase, kHintColor);
+    hints.setColor(QPalette::ToolTipBase, QColor(kHintColor));
     hints.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(hints);
     StatusPanel2->clear();
