@@ -78,67 +78,88 @@ void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatM
     const std::int32_t batchSlots = (batchIntervals * kCheckpointInterval + kTransformSlices - 1) /
                                     kTransformSlices * kTransformSlices;
 
+    // Two sets of windows: the next batch's samples are read while the
+    // current batch is transformed, in the same job.
     constexpr auto kLength = static_cast<std::size_t>(kSliceLength);
-    std::vector<float> sampleWindows(static_cast<std::size_t>(batchSlots) * kLength, 0.0f);
-    std::vector<double, AlignedAllocator<double, 64>> windows(sampleWindows.size(), 0.0);
+    const std::size_t windowSet = static_cast<std::size_t>(batchSlots) * kLength;
+    std::vector<double, AlignedAllocator<double, 64>> windows(2 * windowSet, 0.0);
     std::vector<float> rows(static_cast<std::size_t>(batchSlots) * kNoteBins, 0.0f);
 
     const std::int32_t firstBin = kernels.TransformFirstBin();
     const std::int32_t vectors = kernels.TransformVectors();
     const std::int32_t chunks = (vectors + kVectorsPerChunk - 1) / kVectorsPerChunk;
 
-    std::int32_t batchFirst = 0;
-    std::int32_t groups = 0;
-    auto readWindow = [&](std::int32_t slot) {
-        const auto offset = static_cast<std::size_t>(slot) * kLength;
-        const std::span<float, kSliceLength> window(sampleWindows.data() + offset, kLength);
-        GetSliceSamples(samples, batchFirst + slot, window);
+    struct Batch {
+        std::int32_t First = 0;
+        std::int32_t Count = 0;
+        std::int32_t Groups = 0;
+        double* Windows = nullptr;
+    };
+    const auto batchFrom = [&](std::int32_t first, double* set) {
+        const std::int32_t end = std::min(
+            sliceCount, NextCheckpointAfter(first) + (batchIntervals - 1) * kCheckpointInterval);
+        const std::int32_t count = end - first;
+        return Batch{first, count, (count + kTransformSlices - 1) / kTransformSlices, set};
+    };
+    const auto readWindow = [&](const Batch& batch, std::int32_t slot) {
+        std::array<float, kSliceLength> window;
+        GetSliceSamples(samples, batch.First + slot, window);
         std::copy(window.begin(), window.end(),
-                  windows.begin() + static_cast<std::ptrdiff_t>(offset));
+                  batch.Windows + static_cast<std::size_t>(slot) * kLength);
     };
     // Items run chunk by chunk, so threads taking neighbouring items share
     // the kernels of one chunk while it is cached.
-    auto transform = [&](std::int32_t item) {
-        const std::int32_t chunk = item / groups;
-        const std::int32_t group = item % groups;
+    const auto transform = [&](const Batch& batch, std::int32_t item) {
+        const std::int32_t chunk = item / batch.Groups;
+        const std::int32_t group = item % batch.Groups;
         const std::int32_t vectorBegin = chunk * kVectorsPerChunk;
         const std::int32_t vectorEnd = std::min(vectors, vectorBegin + kVectorsPerChunk);
         std::array<const double*, kTransformSlices> groupWindows{};
         std::array<float*, kTransformSlices> groupRows{};
         for (std::int32_t s = 0; s < kTransformSlices; ++s) {
             const auto slot = static_cast<std::size_t>(group * kTransformSlices + s);
-            groupWindows[static_cast<std::size_t>(s)] = windows.data() + slot * kLength;
+            groupWindows[static_cast<std::size_t>(s)] = batch.Windows + slot * kLength;
             groupRows[static_cast<std::size_t>(s)] = rows.data() + slot * kNoteBins;
         }
         TransformSliceGroup(path, kernels, vectorBegin, vectorEnd, groupWindows, groupRows);
     };
-    auto checkpoint = [&](std::int32_t slice) {
+    const auto checkpoint = [&](std::int32_t slice) {
         progress.SetProgress(static_cast<double>(slice) / sliceCount);
         return progress.ContinueWork();
     };
 
-    std::int32_t slice = 0;
-    while (slice < sliceCount) {
-        const std::int32_t end = std::min(
-            sliceCount, NextCheckpointAfter(slice) + (batchIntervals - 1) * kCheckpointInterval);
-        if (IsCheckpoint(slice) && !checkpoint(slice))
+    Batch batch = batchFrom(0, windows.data());
+    auto readFirst = [&](std::int32_t slot) { readWindow(batch, slot); };
+    pool.Run(batch.Count, readFirst);
+    for (;;) {
+        if (IsCheckpoint(batch.First) && !checkpoint(batch.First))
             return;
+        const std::int32_t end = batch.First + batch.Count;
+        const Batch next = end < sliceCount ? batchFrom(end, batch.Windows == windows.data()
+                                                                 ? windows.data() + windowSet
+                                                                 : windows.data())
+                                            : Batch{};
+        const std::int32_t transformItems = batch.Groups * chunks;
+        auto job = [&](std::int32_t item) {
+            if (item < transformItems)
+                transform(batch, item);
+            else
+                readWindow(next, item - transformItems);
+        };
+        pool.Run(transformItems + next.Count, job);
 
-        batchFirst = slice;
-        const std::int32_t count = end - slice;
-        groups = (count + kTransformSlices - 1) / kTransformSlices;
-        pool.Run(count, readWindow);
-        pool.Run(groups * chunks, transform);
-
-        for (std::int32_t s = slice; s < end; ++s) {
-            if (s != slice && IsCheckpoint(s) && !checkpoint(s))
+        for (std::int32_t s = batch.First; s < end; ++s) {
+            if (s != batch.First && IsCheckpoint(s) && !checkpoint(s))
                 return;
             lastAnalysedSlice = s;
-            const float* computed = rows.data() + static_cast<std::size_t>(s - slice) * kNoteBins;
+            const float* computed =
+                rows.data() + static_cast<std::size_t>(s - batch.First) * kNoteBins;
             std::copy(computed + firstBin, computed + kNoteBins,
                       amplitudeMap.Row(s).begin() + firstBin);
         }
-        slice = end;
+        if (next.Count == 0)
+            return;
+        batch = next;
     }
 }
 

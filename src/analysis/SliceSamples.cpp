@@ -36,10 +36,11 @@ void ConvertContiguous(const std::uint8_t* p, std::span<float, kSliceLength> win
 
 void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
                      std::span<float, kSliceLength> window) {
-    std::fill(window.begin(), window.end(), 0.0f);
     const std::uint16_t width = buffer.SampleWidth;
-    if (buffer.Samples == nullptr || slice < 0 || (width != 1 && width != 2 && width != 4))
+    if (buffer.Samples == nullptr || slice < 0 || (width != 1 && width != 2 && width != 4)) {
+        std::fill(window.begin(), window.end(), 0.0f);
         return;
+    }
 
     const std::uint64_t first = static_cast<std::uint64_t>(slice) * kSliceLength;
     const std::uint64_t stride = buffer.ChannelStride;
@@ -60,6 +61,7 @@ void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
         return;
     }
     // Strided or truncated data: samples whose bytes are not all present stay 0.
+    std::fill(window.begin(), window.end(), 0.0f);
     for (std::size_t i = 0; i < window.size(); ++i) {
         const std::uint64_t offset = (first + i * stride) * width;
         if (offset + width > buffer.ByteCount)

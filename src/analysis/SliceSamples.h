@@ -10,8 +10,10 @@ namespace trx {
 
 // Reads the 2048 samples of one slice as real values: 8-bit as
 // unsigned / 256 - 0.5, 16-bit as signed / 32768, 32-bit as signed /
-// 2147483648; other widths give zeros. Precondition: 0 <= slice <
-// buffer.SliceCount. Never reads beyond buffer.ByteCount.
+// 2147483648, little-endian; other widths give zeros. Sample i is element
+// slice * 2048 + i * ChannelStride. Never reads beyond buffer.ByteCount:
+// samples outside the data (a negative slice, one past the end, a truncated
+// last sample) read as 0.
 void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
                      std::span<float, kSliceLength> window);
 

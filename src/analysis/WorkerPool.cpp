@@ -15,7 +15,7 @@ namespace {
 
 // Jobs follow each other within tens of microseconds during an analysis, so
 // a short spin saves the sleep and wake-up; after it the thread blocks.
-constexpr int kSpinRounds = 4000;
+constexpr int kSpinRounds = 2000;
 
 template <class T>
 void WaitWhileEqual(const std::atomic<T>& value, T old) {
