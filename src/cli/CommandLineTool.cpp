@@ -13,9 +13,11 @@
 #include "common/Version.h"
 #include "notes/NoteList.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 namespace trx {
 namespace fs = std::filesystem;
@@ -46,12 +48,24 @@ std::string ExportMaps(const ConversionResult& result, const std::string& folder
     return {};
 }
 
+// Threads for each file's transform: all hardware threads for one file at a
+// time, a fair share of them when several files run at once.
+std::int32_t AnalysisThreads(const CliOptions& options) {
+    const auto jobs = static_cast<std::int32_t>(
+        std::min<std::size_t>(static_cast<std::size_t>(options.Jobs), options.Inputs.size()));
+    if (jobs <= 1)
+        return 0;
+    const auto hardware = static_cast<std::int32_t>(std::thread::hardware_concurrency());
+    return std::max<std::int32_t>(1, hardware / jobs);
+}
+
 // Converts one input as its plan says. Returns empty or the failure text.
 std::string ConvertFile(const std::string& input, const OutputPlan& plan, const CliOptions& options,
                         ProgressReporter& progress) {
     if (!plan.Refusal.empty())
         return plan.Refusal;
-    const ConversionResult result = RunConversion(input, options.Settings, progress);
+    const ConversionResult result =
+        RunConversion(input, options.Settings, progress, AnalysisThreads(options));
     if (!result.Succeeded())
         return result.FailureText;
     if (std::string failure =
