@@ -104,6 +104,7 @@ void BM_ConvertOneMinute(benchmark::State& state) {
     const trx::ConversionSettings settings;
     trx::ProgressReporter quiet;
     double total = 0.0;
+    double opening = 0.0;
     double analyse = 0.0;
     double filter = 0.0;
     double save = 0.0;
@@ -121,6 +122,7 @@ void BM_ConvertOneMinute(benchmark::State& state) {
         }
         total += std::chrono::duration<double>(end - start).count();
         save += std::chrono::duration<double>(end - saveStart).count();
+        opening += result.OpenSeconds;
         analyse += result.AnalyseSeconds;
         filter += result.FilterSeconds;
     }
@@ -130,6 +132,7 @@ void BM_ConvertOneMinute(benchmark::State& state) {
     // The recording is one minute long, so seconds per run are seconds per
     // minute of audio.
     state.counters["s_per_audio_min"] = total / iterations;
+    state.counters["open_s"] = opening / iterations;
     state.counters["analyse_s"] = analyse / iterations;
     state.counters["filter_s"] = filter / iterations;
     state.counters["save_s"] = save / iterations;

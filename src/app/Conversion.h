@@ -21,7 +21,8 @@ struct ConversionResult {
     std::int32_t SliceCount = 0;
     std::int32_t LastAnalysedSlice = 0;
     std::int32_t FirstNoteBin = 0;
-    // Wall-clock seconds of each stage, for the benchmark.
+    // Wall-clock seconds of each stage, for the benchmark; opening includes
+    // building the kernels for the tuning.
     double OpenSeconds = 0.0;
     double AnalyseSeconds = 0.0;
     double FilterSeconds = 0.0;
