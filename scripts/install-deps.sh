@@ -11,7 +11,7 @@ packages=(
     libfluidsynth-dev fluid-soundfont-gm fluidsynth
     libcurl4-openssl-dev
     xvfb xauth imagemagick sox
-    clang-format
+    clang-format clang libclang-rt-14-dev
 )
 
 missing=()

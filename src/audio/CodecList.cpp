@@ -250,15 +250,26 @@ std::unique_ptr<TCodecDriver> MakeDriver(const Family& family) {
     return driver;
 }
 
+// The decoders linked into the program cannot change while it runs, so the
+// drivers are described once and copied for every enumeration.
+const std::vector<TCodecDriver>& DriverTemplates() {
+    static const std::vector<TCodecDriver> templates = [] {
+        std::vector<TCodecDriver> drivers;
+        for (const Family& family : Families())
+            if (auto driver = MakeDriver(family))
+                drivers.push_back(std::move(*driver));
+        return drivers;
+    }();
+    return templates;
+}
+
 } // namespace
 
 bool CodecList::EnumerateCodecs() {
     ClearDrivers();
     versionText_ = ConverterVersionText(PackLibraryVersion(avcodec_version()));
-    for (const Family& family : Families()) {
-        if (auto driver = MakeDriver(family))
-            drivers_.push_back(std::move(driver));
-    }
+    for (const TCodecDriver& driver : DriverTemplates())
+        drivers_.push_back(std::make_unique<TCodecDriver>(driver));
     countText_ = CodecCountText(static_cast<std::uint32_t>(drivers_.size()));
     return true;
 }

@@ -27,6 +27,8 @@ constexpr std::size_t kParseChunk = 16384;
 // Offset of an extensible format's sub-format identifier within the bytes
 // after the first 16 of the format chunk (size, valid bits, channel mask).
 constexpr std::size_t kSubFormatOffset = 8;
+// Least room offered to the resampler per call, in samples.
+constexpr int kFlushSamples = 4096;
 
 } // namespace
 
@@ -285,15 +287,23 @@ bool ConversionStream::Resample(const AVFrame& frame) {
             return false;
     }
     ++framesDecoded_;
-    std::uint8_t* out = destination_.data() + written_;
-    const std::size_t room = (destination_.size() - written_) / 2;
-    const int produced =
-        swr_convert(resampler_.get(), &out, static_cast<int>(std::min<std::size_t>(room, INT_MAX)),
-                    const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples);
-    if (produced < 0)
-        return false;
-    written_ += static_cast<std::size_t>(produced) * 2;
-    return true;
+    return Emit(const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples) >= 0;
+}
+
+int ConversionStream::Emit(const std::uint8_t** input, int count) {
+    // The resampler always gets room for all it has to give: asked for less,
+    // its band-limited flush has been seen to write through a null pointer.
+    const int bound = std::max(swr_get_out_samples(resampler_.get(), count), kFlushSamples);
+    scratch_.resize(static_cast<std::size_t>(bound));
+    auto* out = reinterpret_cast<std::uint8_t*>(scratch_.data());
+    const int produced = swr_convert(resampler_.get(), &out, bound, input, count);
+    if (produced <= 0)
+        return produced;
+    const std::size_t bytes = std::min(static_cast<std::size_t>(produced) * 2,
+                                       (destination_.size() - written_) & ~std::size_t{1});
+    std::memcpy(destination_.data() + written_, scratch_.data(), bytes);
+    written_ += bytes;
+    return produced;
 }
 
 bool ConversionStream::Drain() {
@@ -302,16 +312,11 @@ bool ConversionStream::Drain() {
     if (!ReceiveFrames(shape_ == PacketShape::Parsed))
         return false;
     while (!Full()) {
-        std::uint8_t* out = destination_.data() + written_;
-        const std::size_t room = (destination_.size() - written_) / 2;
-        const int produced =
-            swr_convert(resampler_.get(), &out,
-                        static_cast<int>(std::min<std::size_t>(room, INT_MAX)), nullptr, 0);
+        const int produced = Emit(nullptr, 0);
         if (produced < 0)
             return false;
         if (produced == 0)
             break;
-        written_ += static_cast<std::size_t>(produced) * 2;
     }
     return true;
 }

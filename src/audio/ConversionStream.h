@@ -64,6 +64,9 @@ private:
     [[nodiscard]] bool DecodePacket(const std::uint8_t* data, std::size_t size, bool tolerated);
     [[nodiscard]] bool ReceiveFrames(bool tolerated);
     [[nodiscard]] bool Resample(const AVFrame& frame);
+    // Resamples count samples of input (none: flush) into the destination;
+    // samples produced (some may not fit and are dropped), or < 0 on failure.
+    [[nodiscard]] int Emit(const std::uint8_t** input, int count);
     [[nodiscard]] bool Drain();
     [[nodiscard]] bool Full() const { return destination_.size() - written_ < 2; }
 
@@ -80,6 +83,8 @@ private:
     // Padded copy of compressed input for the parser, which may read past
     // the bytes it is given.
     std::vector<std::uint8_t> parseBuffer_;
+    // Resampler output before it is copied to the destination.
+    std::vector<std::int16_t> scratch_;
     std::span<std::uint8_t> destination_;
     std::size_t written_ = 0;
     std::size_t framesDecoded_ = 0;
