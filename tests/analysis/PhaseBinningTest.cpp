@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 #include <numbers>
 #include <random>
 
@@ -11,108 +12,63 @@ namespace {
 using Row = std::array<float, trx::kNoteBins>;
 using Window = std::array<float, trx::kSliceLength>;
 
-Window SineAt(double frequency, double amplitude = 0.5) {
-    Window window{};
-    for (int k = 0; k < trx::kSliceLength; ++k)
-        window[k] = static_cast<float>(amplitude *
-                                       std::sin(2.0 * std::numbers::pi * frequency * k / 44100.0));
-    return window;
-}
-
 class PhaseBinning : public ::testing::Test {
 protected:
-    Row Binned(const Window& window, Row row, int threshold) const {
-        trx::PerformPhaseBinning(window, row, kernels, threshold);
+    // Sum of sines at the bins' frequencies, amplitude per bin.
+    Window Tones(const std::map<int, double>& amplitudes) const {
+        Window window{};
+        for (auto [bin, amplitude] : amplitudes)
+            for (int k = 0; k < trx::kSliceLength; ++k)
+                window[k] += static_cast<float>(
+                    amplitude *
+                    std::sin(2.0 * std::numbers::pi * kernels.NoteFrequencies[bin] * k / 44100.0));
+        return window;
+    }
+    static Row MakeRow(const std::map<int, float>& cells) {
+        Row row{};
+        for (auto [bin, value] : cells)
+            row[bin] = value;
         return row;
     }
-
+    // Bins the row and expects exactly the cleared bins to have become 0.
+    void Check(const Window& window, const std::map<int, float>& cells, int threshold,
+               std::initializer_list<int> cleared) const {
+        Row row = MakeRow(cells);
+        Row expected = row;
+        for (int bin : cleared)
+            expected[bin] = 0.0f;
+        trx::PerformPhaseBinning(window, row, kernels, threshold);
+        EXPECT_EQ(row, expected);
+    }
     trx::NoteKernels kernels;
-    Window note48 = SineAt(kernels.NoteFrequencies[48]);
 };
 
-TEST_F(PhaseBinning, IsolatedComponentsAreLeftAlone) {
+TEST_F(PhaseBinning, RowsWithoutAdjacentComponentsAreLeftAlone) {
     std::mt19937 random(4);
     std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
     Window window{};
     for (auto& sample : window)
         sample = noise(random);
-    Row row{};
-    row[3] = 2.0f;
-    row[4] = 9.0f; // below the first analysed bin: not a pair
-    row[20] = 5.0f;
-    row[22] = 1.0f;
-    row[48] = 40.0f;
-    row[105] = 3.0f;
-    EXPECT_EQ(Binned(window, row, 100), row);
+    // 3 and 4 lie below the first analysed bin: not a pair.
+    Check(window, {{3, 2}, {4, 9}, {20, 5}, {22, 1}, {48, 40}, {105, 3}}, 100, {});
+    Check(Window{}, {{47, 1}, {48, 10}, {49, 2}}, 100, {}); // silence folds to nothing
 }
 
-TEST_F(PhaseBinning, SilentSliceClearsNothing) {
-    Row row{};
-    row[47] = 1.0f;
-    row[48] = 10.0f;
-    row[49] = 2.0f;
-    EXPECT_EQ(Binned(Window{}, row, 100), row);
-}
-
-TEST_F(PhaseBinning, WeakerNeighboursOfAFoldingNoteAreCleared) {
-    Row row{};
-    row[47] = 5.0f;
-    row[48] = 10.0f;
-    row[49] = 5.0f;
-    row[60] = 3.0f;
-    Row expected = row;
-    expected[47] = 0.0f;
-    expected[49] = 0.0f;
-    EXPECT_EQ(Binned(note48, row, 100), expected);
-}
-
-TEST_F(PhaseBinning, EqualNeighboursNeverClearEachOther) {
-    Row row{};
-    row[48] = 10.0f;
-    row[49] = 10.0f;
-    EXPECT_EQ(Binned(note48, row, 100), row);
-}
-
-TEST_F(PhaseBinning, ZeroThresholdClearsNothing) {
-    Row row{};
-    row[47] = 0.5f;
-    row[48] = 10.0f;
-    row[49] = 0.5f;
-    EXPECT_EQ(Binned(note48, row, 0), row);
+TEST_F(PhaseBinning, WeakerNeighboursOfASoundingNoteAreCleared) {
+    const Window note = Tones({{48, 0.5}});
+    Check(note, {{47, 5}, {48, 10}, {49, 5}, {60, 3}}, 100, {47, 49});
+    Check(note, {{47, 0.5f}, {48, 10}, {49, 0.5f}}, 0, {}); // threshold 0 clears nothing
+    Check(note, {{48, 10}, {49, 10}}, 100, {});             // equals never clear each other
 }
 
 TEST_F(PhaseBinning, DecisionsUseTheRowAsItCame) {
     // 48 clears 49 although 47 clears 48 in the same pass.
-    Window chord{};
-    const Window a = SineAt(kernels.NoteFrequencies[47], 0.6);
-    const Window b = SineAt(kernels.NoteFrequencies[48], 0.3);
-    for (int k = 0; k < trx::kSliceLength; ++k)
-        chord[k] = a[k] + b[k];
-    Row row{};
-    row[47] = 10.0f;
-    row[48] = 6.0f;
-    row[49] = 2.0f;
-    Row expected = row;
-    expected[48] = 0.0f;
-    expected[49] = 0.0f;
-    EXPECT_EQ(Binned(chord, row, 100), expected);
+    Check(Tones({{47, 0.6}, {48, 0.3}}), {{47, 10}, {48, 6}, {49, 2}}, 100, {48, 49});
 }
 
-TEST_F(PhaseBinning, TopBinIsNeverChanged) {
-    const Window top = SineAt(kernels.NoteFrequencies[105]);
-    Row row{};
-    row[105] = 10.0f;
-    row[106] = 1.0f;
-    EXPECT_EQ(Binned(top, row, 100), row);
-}
-
-TEST_F(PhaseBinning, BinBelowTheFirstAnalysedOneIsNeverChanged) {
-    const Window low = SineAt(kernels.NoteFrequencies[8]);
-    Row row{};
-    row[7] = 1.0f;
-    row[8] = 10.0f;
-    row[9] = 10.0f;
-    EXPECT_EQ(Binned(low, row, 100), row);
+TEST_F(PhaseBinning, EdgeBinsAreNeverChanged) {
+    Check(Tones({{105, 0.5}}), {{105, 10}, {106, 1}}, 100, {});
+    Check(Tones({{8, 0.5}}), {{7, 1}, {8, 10}, {9, 10}}, 100, {});
 }
 
 } // namespace
