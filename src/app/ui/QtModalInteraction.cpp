@@ -12,6 +12,10 @@ QStringList QtModalInteraction::ToNameFilters(const QString& filter) {
         QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
         for (QString& pattern : patterns) {
             pattern = pattern.trimmed();
+            // "*.*" means every file, also those without an extension.
+            if (pattern == "*.*") {
+                pattern = "*";
+            }
         }
         result.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(' ')));
     }
@@ -28,7 +32,8 @@ bool QtModalInteraction::RunFileDialog(QWidget* owner, FileDialog& dialog, bool 
     if (!filters.isEmpty()) {
         box.setNameFilters(filters);
     }
-    box.setDefaultSuffix(dialog.DefaultExt);
+    box.setDefaultSuffix(dialog.DefaultExt.startsWith('.') ? dialog.DefaultExt.mid(1)
+                                                           : dialog.DefaultExt);
     if (!dialog.InitialDir.isEmpty()) {
         box.setDirectory(dialog.InitialDir);
     }

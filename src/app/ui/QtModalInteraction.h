@@ -17,7 +17,7 @@ public:
     int Exec(QDialog& dialog) override;
 
     // "WAV files|*.wav|All files|*.*" as the toolkit's name filters:
-    // "WAV files (*.wav)", "All files (*.*)".
+    // "WAV files (*.wav)", "All files (*)".
     [[nodiscard]] static QStringList ToNameFilters(const QString& filter);
 
 private:

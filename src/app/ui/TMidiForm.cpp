@@ -1,15 +1,30 @@
 #include "app/ui/TMidiForm.h"
 
+#include "analysis/AmplitudeMap.h"
+#include "analysis/ui/TAnalyserBox.h"
+#include "analysis/ui/TKeyboardPicture.h"
+#include "analysis/ui/TSpectrumMapBox.h"
+#include "app/SettingsFile.h"
+#include "app/ui/ActionLock.h"
+#include "app/ui/MidiFormProgress.h"
 #include "app/ui/ProgressPanel.h"
+#include "app/ui/ScopeExit.h"
 #include "app/ui/TAbortForm.h"
 #include "app/ui/TErrorDlg.h"
+#include "audio/OpenObserver.h"
+#include "audio/WavReader.h"
+#include "audio/ui/ShowCodecs.h"
+#include "audio/ui/TCodecForm.h"
 #include "common/Rounding.h"
 #include "controls/ui/THemisphereButton.h"
+#include "midi/MidiSave.h"
+#include "notes/NoteFilter.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -23,7 +38,9 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace trx {
 
@@ -68,6 +85,75 @@ void Paint(QWidget* widget, const QColor& color) {
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
+
+// Paths reach the core in the file system's own encoding.
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The extension of a path's file name, dot included; empty when it has none.
+QString ExtractFileExt(const QString& path) {
+    const qsizetype dot = path.lastIndexOf('.');
+    return dot > path.lastIndexOf('/') ? path.mid(dot) : QString();
+}
+
+// The MIDI file proposed for a WAV file: the path up to and including the
+// first place where its extension's text occurs, then "mid".
+QString DefaultMidiName(const QString& wavPath) {
+    const QString extension = ExtractFileExt(wavPath);
+    if (extension.isEmpty()) {
+        return wavPath + ".mid";
+    }
+    return wavPath.left(wavPath.indexOf(extension) + 1) + "mid";
+}
+
+// The settings file proposed after a MIDI file was saved: the MIDI path with
+// its extension's text taken out where it first occurs, then ".trs".
+QString ProposedSettingsName(const QString& midiPath) {
+    QString name = midiPath;
+    const QString extension = ExtractFileExt(midiPath);
+    if (!extension.isEmpty()) {
+        name.remove(name.indexOf(extension), extension.size());
+    }
+    return name + ".trs";
+}
+
+void RestoreDefaultCursor() {
+    while (QGuiApplication::overrideCursor() != nullptr) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+QString ErrorText(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(std::move(error));
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return "Unknown error";
+    }
+}
+
+const QString kTooShortMessage = QString("The recording is shorter than one time slice (%1 "
+                                         "samples); nothing to convert")
+                                     .arg(kSliceLength);
+const QString kOverwriteQuestion = "File already exists. Overwrite?";
+
+// What the reading of a WAV file shows in the window while it works.
+class WindowOpenObserver : public OpenObserver {
+public:
+    explicit WindowOpenObserver(QWidget& window)
+        : window_(window) {}
+
+    void FileSizeKnown(const std::string& fileNameWithoutFolder) override {
+        window_.setWindowTitle("Tremolundrix - " +
+                               QFile::decodeName(QByteArray::fromStdString(fileNameWithoutFolder)));
+    }
+    void ConversionStarted() override { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+
+private:
+    QWidget& window_;
+};
 
 } // namespace
 
@@ -289,23 +375,19 @@ void TMidiForm::BuildScrollBoxes(QWidget* parent) {
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
 
-    ampsPB = new QWidget(content);
-    ampsPB->setObjectName("ampsPB");
-    ampsPB->setFixedSize(64, 512);
-    Paint(ampsPB, Qt::black);
-    Image1 = new QWidget(content);
-    Image1->setObjectName("Image1");
-    Image1->setFixedSize(64, 512);
+    ampsPB = new TAnalyserBox(content);
+    Image1 = new TKeyboardPicture(content);
 
     ScrollBox2 = new QScrollArea(content);
     ScrollBox2->setObjectName("ScrollBox2");
     ScrollBox2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox2->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Paint(ScrollBox2->viewport(), Qt::black);
-    PaintBox1 = new QWidget;
-    PaintBox1->setObjectName("PaintBox1");
     // One pixel column per slice; no file, no slices.
-    PaintBox1->setFixedSize(0, 512);
+    PaintBox1 = new TSpectrumMapBox;
+    PaintBox1->SetStateSource([this] {
+        return SpectrumPaintState{state_.SliceCount(), state_.LastAnalysedSlice, AnalysisBusy};
+    });
     ScrollBox2->setWidget(PaintBox1);
     // Tall enough for the box and the scroll bar, so it never scrolls upright.
     const int frame = 2 * ScrollBox2->frameWidth();
@@ -408,9 +490,8 @@ void TMidiForm::BuildMenu() {
 
 void TMidiForm::FormCreate() {
     // The analysis picture, the sound file and the note list start empty
-    // with the working state; the kernels are built for no tuning offset.
-    RebuildNoteKernels(0);
-    Paint(PaintBox1, Qt::black);
+    // with the working state, whose kernels are built for a factor of 1.0;
+    // the map box paints itself black.
     AnalysisBusy = true;
     Saved = true;
     progress_ = 0.0;
@@ -435,10 +516,29 @@ void TMidiForm::FormDestroy() {
     }
 }
 
-void TMidiForm::RebuildNoteKernels(int /*tuningCents*/) {}
+void TMidiForm::RebuildNoteKernels(int tuningCents) {
+    try {
+        const int cents =
+            std::clamp(tuningCents, kTrackBarRanges[0].Minimum, kTrackBarRanges[0].Maximum);
+        state_.NoteKernels.CreateFrequencyMap(CentsRatio()[static_cast<std::size_t>(cents + 50)]);
+    } catch (const std::exception& error) {
+        ReportError(error, "CreateFrequencyMap");
+    }
+}
 
 void TMidiForm::SetAbortForm(TAbortForm* form) {
     abortForm_ = form;
+}
+
+void TMidiForm::SetCodecForm(TCodecForm* form) {
+    codecForm_ = form;
+}
+
+TCodecForm& TMidiForm::CodecForm() {
+    if (codecForm_.isNull()) {
+        codecForm_ = new TCodecForm(codecs_.Drivers(), this);
+    }
+    return *codecForm_;
 }
 
 void TMidiForm::SetErrorDlg(TErrorDlg* dialog) {
@@ -477,9 +577,7 @@ void TMidiForm::ResetProgress() {
     progress_ = 0.0;
     StatusPanel1->SetFraction(progress_);
     SetStatusText(QString());
-    while (QGuiApplication::overrideCursor() != nullptr) {
-        QGuiApplication::restoreOverrideCursor();
-    }
+    RestoreDefaultCursor();
 }
 
 void TMidiForm::ReportError(const std::exception& error, const QString& routine) {
@@ -541,6 +639,11 @@ bool TMidiForm::FormCloseQuery() {
 }
 
 void TMidiForm::closeEvent(QCloseEvent* event) {
+    // The analysis works on the window's maps until it returns.
+    if (analysing_) {
+        event->ignore();
+        return;
+    }
     if (FormCloseQuery()) {
         event->accept();
     } else {
@@ -563,34 +666,375 @@ ConversionSettings TMidiForm::CurrentSettings() const {
     return settings;
 }
 
-void TMidiForm::OpenBtnClick() {}
-void TMidiForm::ConvertBtnClick() {}
-void TMidiForm::FilterBtnClick() {}
-void TMidiForm::SaveBtnClick() {}
-void TMidiForm::SaveFileAs1Click() {}
+void TMidiForm::OpenBtnClick() {
+    if (!analysing_) {
+        (void)OpenSoundFile();
+    }
+}
+
+bool TMidiForm::OpenSoundFile() {
+    if (!interaction_.RunOpenDialog(this, OpenDialog1)) {
+        ResetProgress();
+        return false;
+    }
+    if (!Saved && !QuerySave()) {
+        ResetProgress();
+        return false;
+    }
+    const QString path = OpenDialog1.FileName;
+    SetStatusText("Opening file");
+    bool result = true;
+    Saved = true;
+
+    std::exception_ptr failure;
+    try {
+        (void)CloseDataFile();
+        state_.ReleaseMaps();
+        state_.LastAnalysedSlice = 0;
+        HideResultCommands();
+        CreateFourierMap(0);
+        AnalysisBusy = true;
+        PaintBox1->repaint();
+
+        WavFileName = path;
+        MidiFileName.clear();
+        SettingsFileName.clear();
+        const QFileInfo midiName(DefaultMidiName(WavFileName));
+        SaveDialog1.InitialDir = midiName.path();
+        SaveDialog1.FileName = midiName.fileName();
+        SaveDialog2.InitialDir = midiName.path();
+
+        WindowOpenObserver observer(*this);
+        const OpenResult opened =
+            ReadSoundFile(LocalPath(WavFileName), state_.SoundFile, codecs_, observer);
+        switch (opened.status) {
+        case OpenResult::Status::Opened:
+            state_.SizeMaps(state_.SliceCount());
+            RestoreDefaultCursor();
+            break;
+        case OpenResult::Status::SystemError:
+            result = false;
+            ShowSystemError(opened.ErrorCode);
+            break;
+        case OpenResult::Status::Failed:
+            result = false;
+            ReportOpenError(QString::fromStdString(opened.Message), opened.ErrorCode);
+            break;
+        }
+    } catch (...) {
+        result = false;
+        failure = std::current_exception();
+    }
+
+    // In every outcome, before any error report.
+    RestoreDefaultCursor();
+    ConvertBtn->setVisible(result);
+    Convert1->setEnabled(result);
+    ResetProgress();
+    if (failure) {
+        ReportError(ErrorText(failure), "OpenSoundFile");
+    }
+    return result;
+}
+
+bool TMidiForm::CloseDataFile() {
+    bool result = true;
+    try {
+        int systemError = 0;
+        result = trx::CloseDataFile(state_.SoundFile, systemError);
+        if (!result) {
+            ShowSystemError(systemError);
+        }
+        WavFileName.clear();
+    } catch (const std::exception& error) {
+        ReportError(error, "CloseDataFile");
+    }
+    return result;
+}
+
+void TMidiForm::ReportOpenError(const QString& message, int pendingSystemError) {
+    if (pendingSystemError != 0) {
+        ShowSystemError(pendingSystemError);
+    }
+    (void)CloseDataFile();
+    interaction_.Tell(this, {message, "Tremolundrix", QMessageBox::Ok, QMessageBox::NoIcon});
+}
+
+void TMidiForm::HideResultCommands() {
+    ConvertBtn->hide();
+    Convert1->setEnabled(false);
+    AutoTuneBtn->hide();
+    FilterBtn->hide();
+    Refilter1->setEnabled(false);
+    EditBtn->hide();
+    Edit1->setEnabled(false);
+    SaveBtn->hide();
+    SaveMidiFile1->setEnabled(false);
+    SaveFileAs1->setEnabled(false);
+    PlayBtn->hide();
+    Play1->setEnabled(false);
+}
+
+void TMidiForm::ConvertBtnClick() {
+    if (analysing_) {
+        return;
+    }
+    // A recording shorter than one slice has nothing to analyse, and its
+    // empty map could not be filtered.
+    if (state_.SliceCount() <= 0) {
+        interaction_.Tell(
+            this, {kTooShortMessage, "Tremolundrix", QMessageBox::Ok, QMessageBox::Information});
+        return;
+    }
+    AnalyseWave();
+    FilterAnalysis();
+}
+
+void TMidiForm::AnalyseWave() {
+    try {
+        CreateFourierMap(state_.SliceCount());
+        PrepareMapsForAnalysis(LocalPath(WavFileName), state_.AnalysedFileName, state_.AmplitudeMap,
+                               state_.NoteMap);
+        AnalysisBusy = true;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+
+        // Declared first, so that the restoring steps give it back.
+        std::optional<ActionLock> menuLock;
+        const ScopeExit restore([this, &menuLock] { RestoreAfterAnalysis(menuLock); });
+        analysing_ = true;
+        AbortForm().show();
+        EnableControls(ControlPanel, false);
+        EnableControls(ButtonPanel, false);
+        // The menu's commands would replace the file or the maps under the
+        // running analysis.
+        menuLock.emplace(*menuBar());
+        state_.LastAnalysedSlice = 0;
+        MidiFormProgress progress(*this);
+        trx::AnalyseWave(state_.SoundFile.Buffer, state_.NoteKernels, state_.AmplitudeMap,
+                         state_.LastAnalysedSlice, progress);
+    } catch (const std::exception& error) {
+        ReportError(error, "AnalyseWave");
+    }
+}
+
+void TMidiForm::RestoreAfterAnalysis(std::optional<ActionLock>& menuLock) {
+    AbortForm().hide();
+    EnableControls(ControlPanel, true);
+    EnableControls(ButtonPanel, true);
+    if (menuLock) {
+        menuLock->Release();
+    }
+    analysing_ = false;
+    RestoreDefaultCursor();
+    AnalysisBusy = false;
+    SaveBtn->show();
+    SaveMidiFile1->setEnabled(true);
+    SaveFileAs1->setEnabled(true);
+    FilterBtn->show();
+    Refilter1->setEnabled(true);
+    EditBtn->show();
+    Edit1->setEnabled(true);
+    AutoTuneBtn->show();
+    PlayBtn->show();
+    Play1->setEnabled(true);
+    ampsPB->repaint();
+    ResetProgress();
+}
+
+void TMidiForm::FilterAnalysis() {
+    try {
+        const ConversionSettings settings = CurrentSettings();
+        TAnalyserBox* analyser = settings.DrawSpectrum ? ampsPB : nullptr;
+        if (analyser != nullptr) {
+            analyser->BeginAnalyserRun(state_.NoteKernels.FirstNoteBin);
+        }
+        MidiFormProgress progress(*this);
+        trx::FilterAnalysis(state_.AmplitudeMap, state_.LastAnalysedSlice, state_.NoteKernels,
+                            state_.SoundFile.Buffer, settings, state_.NoteMap,
+                            state_.LoudestComponents, state_.NoteMapMaximum, progress, analyser);
+        // Blanks the analyser.
+        if (analyser != nullptr) {
+            analyser->EndAnalyserRun();
+        } else {
+            ampsPB->repaint();
+        }
+        ResetProgress();
+        DrawNoteMap();
+    } catch (const std::exception& error) {
+        ReportError(error, "FilterAnalysis");
+    }
+}
+
+void TMidiForm::CreateFourierMap(std::int32_t sliceCount) {
+    try {
+        PaintBox1->CreateFourierMap(sliceCount);
+    } catch (const std::exception& error) {
+        ReportError(error, "CreateFourierMap");
+    }
+}
+
+void TMidiForm::DrawNoteMap() {
+    MidiFormProgress progress(*this);
+    PaintBox1->DrawNoteMap(state_.NoteMap, state_.NoteMapMaximum, state_.SliceCount(), progress);
+    Saved = false;
+}
+
+void TMidiForm::FilterBtnClick() {
+    // Re-filtering never draws the analyser.
+    const bool pretty = PrettyCB->isChecked();
+    PrettyCB->setChecked(false);
+    FilterAnalysis();
+    PrettyCB->setChecked(pretty);
+}
+
+void TMidiForm::SaveBtnClick() {
+    if (!MidiFileName.isEmpty()) {
+        (void)SaveMidiFile(MidiFileName);
+    } else {
+        (void)SaveMidiFileAs();
+    }
+}
+
+void TMidiForm::SaveFileAs1Click() {
+    (void)SaveMidiFileAs();
+}
+
+bool TMidiForm::SaveMidiFile(const QString& path) {
+    try {
+        SaveNoteMapAsMidi(LocalPath(path), state_.NoteMap, state_.NoteMapMaximum,
+                          state_.NoteKernels.FirstNoteBin, MinimumTB->value(), KeySelection());
+    } catch (const std::exception& error) {
+        ReportError(error, "SaveMidiFile");
+        return false;
+    }
+    PlayBtn->show();
+    Play1->setEnabled(true);
+    Saved = true;
+    MidiFileName = path;
+    return true;
+}
+
+bool TMidiForm::SaveMidiFileAs() {
+    try {
+        const std::optional<QString> path = AskSavePath(SaveDialog1, MidiFileName);
+        return path.has_value() && SaveMidiFile(*path);
+    } catch (const std::exception& error) {
+        ReportError(error, "SaveMidiFileAs");
+        return false;
+    }
+}
+
+std::optional<QString> TMidiForm::AskSavePath(FileDialog& dialog, const QString& current) {
+    for (;;) {
+        if (!interaction_.RunSaveDialog(this, dialog)) {
+            return std::nullopt;
+        }
+        const QString path = dialog.FileName;
+        // Writing the current file again asks nothing.
+        if (path == current || !QFileInfo::exists(path)) {
+            return path;
+        }
+        const QMessageBox::StandardButton answer =
+            interaction_.Ask(this, {kOverwriteQuestion, "Tremolundrix",
+                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                    QMessageBox::Question});
+        if (answer == QMessageBox::Yes) {
+            return path;
+        }
+        if (answer != QMessageBox::No) {
+            return std::nullopt;
+        }
+    }
+}
+
 void TMidiForm::PlayBtnClick() {}
 void TMidiForm::StopBtnClick() {}
 void TMidiForm::EditBtnClick() {}
 void TMidiForm::AutoTuneBtnClick() {}
 void TMidiForm::AboutBtnClick() {}
-void TMidiForm::InstalledCodecs1Click() {}
-void TMidiForm::SaveSettingsClick() {}
-void TMidiForm::LoadSettingsClick() {}
+
+void TMidiForm::InstalledCodecs1Click() {
+    try {
+        (void)ShowCodecs(codecs_, CodecForm(), interaction_);
+    } catch (const std::exception& error) {
+        ReportError(error, "ShowCodecs");
+    }
+}
+
+void TMidiForm::SaveSettingsClick() {
+    try {
+        // The proposal stays a proposal: only a written file becomes
+        // SettingsFileName, so an existing file of that name is not replaced
+        // without the question.
+        if (SettingsFileName.isEmpty() && !MidiFileName.isEmpty()) {
+            SaveDialog2.FileName = ProposedSettingsName(MidiFileName);
+        }
+        const std::optional<QString> path = AskSavePath(SaveDialog2, SettingsFileName);
+        if (!path) {
+            return;
+        }
+        SettingsFileName = *path;
+        WriteSettingsFile(LocalPath(*path), CurrentSettings());
+    } catch (const std::exception& error) {
+        ReportError(error, "SaveSettingsClick");
+    }
+}
+
+void TMidiForm::LoadSettingsClick() {
+    try {
+        if (!interaction_.RunOpenDialog(this, OpenDialog2)) {
+            return;
+        }
+        SettingsFileName = OpenDialog2.FileName;
+        // Each value goes through its control at once: the track bars limit
+        // it to their range and their change handlers update the labels and
+        // the kernels; a check box is checked only by a 1.
+        QSlider* const bars[kSettingsTrackBarCount] = {TuningTB,    PolyTB,    ChordThresholdTB,
+                                                       NeighbourTB, MinimumTB, AmplitudeTB};
+        QCheckBox* const boxes[kSettingsValueCount - kSettingsTrackBarCount] = {
+            PhaseCB, SpikeCB, LoudStartCB, PrettyCB};
+        SettingsFileReader reader(LocalPath(SettingsFileName));
+        for (;;) {
+            const int index = reader.NextIndex();
+            const std::optional<std::int32_t> value = reader.Next();
+            if (!value) {
+                break;
+            }
+            if (index < kSettingsTrackBarCount) {
+                bars[index]->setValue(*value);
+            } else {
+                boxes[index - kSettingsTrackBarCount]->setChecked(*value == 1);
+            }
+        }
+    } catch (const std::exception& error) {
+        ReportError(error, "LoadSettingClick");
+    }
+}
 
 void TMidiForm::VersionCheckClick() {
     // The action has toggled its own check mark before this runs.
+    WriteRegString("Check Version", VersionCheck->isChecked() ? "1" : "0");
+}
+
+void TMidiForm::WriteRegString(const QString& name, const QString& value) {
+    try {
+        registry_.Write(name, value);
+    } catch (const std::exception& error) {
+        ReportError(error, "WriteRegString");
+    }
+}
+
+QString TMidiForm::ReadRegString(const QString& name) {
+    try {
+        return registry_.Read(name);
+    } catch (const std::exception& error) {
+        ReportError(error, "ReadRegString");
+        return {};
+    }
 }
 
 void TMidiForm::ExitBtnClick() {
     close();
-}
-
-bool TMidiForm::SaveMidiFile(const QString& /*path*/) {
-    return false;
-}
-
-bool TMidiForm::SaveMidiFileAs() {
-    return false;
 }
 
 void TMidiForm::TuningTBChange() {

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "app/WorkingState.h"
 #include "app/ui/ModalInteraction.h"
+#include "app/ui/RegistryStore.h"
+#include "audio/CodecList.h"
 #include "common/ConversionSettings.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
 
+#include <cstdint>
 #include <exception>
+#include <optional>
+#include <utility>
 
 class QAction;
 class QCheckBox;
@@ -20,10 +26,15 @@ class QStatusBar;
 
 namespace trx {
 
+class ActionLock;
 class ProgressPanel;
 class TAbortForm;
+class TAnalyserBox;
+class TCodecForm;
 class TErrorDlg;
 class THemisphereButton;
+class TKeyboardPicture;
+class TSpectrumMapBox;
 
 // The main window: the command buttons, the ten conversion parameters, the
 // analysis pictures, the menu and the status bar with its progress panel.
@@ -40,10 +51,21 @@ public:
     // this window and handed over here; they are created on first use when
     // none was handed over.
     void SetAbortForm(TAbortForm* form);
+    void SetCodecForm(TCodecForm* form);
     void SetErrorDlg(TErrorDlg* dialog);
     [[nodiscard]] TAbortForm& AbortForm();
+    // Made on Codecs().Drivers().
+    [[nodiscard]] TCodecForm& CodecForm();
     [[nodiscard]] TErrorDlg& ErrorDlg();
     [[nodiscard]] ModalInteraction& Interaction() const { return interaction_; }
+    // The converters, used to open files and listed by Installed Codecs.
+    [[nodiscard]] CodecList& Codecs() { return codecs_; }
+
+    // The open file, its maps, the note list and the kernels.
+    [[nodiscard]] WorkingState& State() { return state_; }
+    [[nodiscard]] const WorkingState& State() const { return state_; }
+    // True while AnalyseWave runs; the commands are locked meanwhile.
+    [[nodiscard]] bool AnalysisRunning() const { return analysing_; }
 
     // Status text in panel 0, shown at once.
     void SetStatusText(const QString& text);
@@ -64,6 +86,38 @@ public:
     // Sets the enabled state of every control inside container, depth first;
     // container itself keeps its state.
     void EnableControls(QWidget* container, bool enabled);
+
+    // Where the named values of the version check are kept.
+    void SetRegistryStore(RegistryStore store) { registry_ = std::move(store); }
+    // Failures are reported as "WriteRegString" / "ReadRegString"; a value
+    // that cannot be read reads empty.
+    void WriteRegString(const QString& name, const QString& value);
+    [[nodiscard]] QString ReadRegString(const QString& name);
+
+    // The Open command: asks for a WAV file, then whether to save an unsaved
+    // result, releases the previous file and reads the new one. True when
+    // the file is open; Convert is available exactly then.
+    [[nodiscard]] bool OpenSoundFile();
+    // Releases the open file; false when the system reported an error.
+    bool CloseDataFile();
+    // A failed open with a message of its own: a pending system error
+    // first, then the file is released, then the message is shown.
+    void ReportOpenError(const QString& message, int pendingSystemError);
+
+    // The two stages of Convert. AnalyseWave shows the progress window and
+    // locks the panels and the menu while it runs; at its end, aborted or
+    // not, the result commands are available. FilterAnalysis turns the
+    // analysed slices into the note map and redraws the map picture.
+    void AnalyseWave();
+    void FilterAnalysis();
+    // A black map picture sliceCount slices wide.
+    void CreateFourierMap(std::int32_t sliceCount);
+    // Draws the note map; the result then counts as unsaved.
+    void DrawNoteMap();
+
+    // Index of the key signature chosen in the note editor (0..29), -1 for
+    // none.
+    [[nodiscard]] int KeySelection() const { return -1; }
 
     // Offers to save an unsaved result. True: the caller may go on (saved,
     // or the user declined); false: the user cancelled or saving failed.
@@ -133,6 +187,15 @@ private:
     // offset in cents (-50..50; 0 is a factor of exactly 1.0).
     void RebuildNoteKernels(int tuningCents);
 
+    // The restoring steps of AnalyseWave, in their order; menuLock is given
+    // back right after the panels.
+    void RestoreAfterAnalysis(std::optional<ActionLock>& menuLock);
+    // Shows the save dialog until the user picks a path that is new, equal
+    // to current, or confirmed; nothing when the user cancels.
+    [[nodiscard]] std::optional<QString> AskSavePath(FileDialog& dialog, const QString& current);
+    // Hides and disables every command of a conversion result, Convert too.
+    void HideResultCommands();
+
     void BuildButtonPanel(QWidget* parent);
     void BuildControlPanel(QWidget* parent);
     void BuildScrollBoxes(QWidget* parent);
@@ -148,8 +211,13 @@ private:
 
     ModalInteraction& interaction_;
     QPointer<TAbortForm> abortForm_;
+    QPointer<TCodecForm> codecForm_;
     QPointer<TErrorDlg> errorDlg_;
     double progress_ = 0.0;
+    WorkingState state_;
+    CodecList codecs_;
+    RegistryStore registry_;
+    bool analysing_ = false;
 
     QFrame* ButtonPanel = nullptr;
     THemisphereButton* OpenBtn = nullptr;
@@ -188,11 +256,11 @@ private:
     QCheckBox* PrettyCB = nullptr;
 
     QScrollArea* ScrollBox1 = nullptr;
-    QWidget* ampsPB = nullptr;
-    QWidget* Image1 = nullptr;
+    TAnalyserBox* ampsPB = nullptr;
+    TKeyboardPicture* Image1 = nullptr;
     QLabel* NoteLbl = nullptr;
     QScrollArea* ScrollBox2 = nullptr;
-    QWidget* PaintBox1 = nullptr;
+    TSpectrumMapBox* PaintBox1 = nullptr;
 
     QStatusBar* StatusBar = nullptr;
     QLabel* StatusPanel0 = nullptr;

@@ -4,6 +4,7 @@
 #include "app/ui/TErrorDlg.h"
 #include "app/ui/TMidiForm.h"
 #include "app/ui/TSplashForm.h"
+#include "audio/ui/TCodecForm.h"
 
 namespace trx {
 
@@ -30,6 +31,7 @@ int TremolundrixApplication::Run() {
         // dialog, version check, about box, error dialog. The version check
         // runs while the splash shows.
         midiForm_->SetAbortForm(new TAbortForm(midiForm_.get()));
+        midiForm_->SetCodecForm(new TCodecForm(midiForm_->Codecs().Drivers(), midiForm_.get()));
         midiForm_->SetErrorDlg(new TErrorDlg(midiForm_.get()));
 
         splash.hide();

@@ -153,7 +153,7 @@ private slots:
 
     void FileFiltersBecomeNameFilters() {
         QCOMPARE(trx::QtModalInteraction::ToNameFilters("WAV files|*.wav|All files|*.*"),
-                 QStringList({"WAV files (*.wav)", "All files (*.*)"}));
+                 QStringList({"WAV files (*.wav)", "All files (*)"}));
         QCOMPARE(trx::QtModalInteraction::ToNameFilters("MIDI files|*.mid;*.mdi;*.midi"),
                  QStringList({"MIDI files (*.mid *.mdi *.midi)"}));
         QVERIFY(trx::QtModalInteraction::ToNameFilters("").isEmpty());

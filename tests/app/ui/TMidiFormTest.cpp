@@ -1,4 +1,5 @@
 #include "app/ui/TMidiForm.h"
+#include "app/ui/RegistryStore.h"
 #include "app/ui/TErrorDlg.h"
 #include "common/Errors.h"
 #include "controls/ui/THemisphereButton.h"
@@ -94,12 +95,14 @@ private:
     }
 
     ScriptedInteraction modal;
+    QTemporaryDir store;
     std::unique_ptr<RecordingForm> form;
 
 private slots:
     void init() {
         modal.Clear();
         form = std::make_unique<RecordingForm>(modal);
+        form->SetRegistryStore(trx::RegistryStore(store.filePath("store.ini")));
     }
     void cleanup() { form.reset(); }
 
@@ -602,7 +605,10 @@ private slots:
         // The start-up check option toggles its own mark.
         Child<QAction>("VersionCheck")->trigger();
         QVERIFY(!Child<QAction>("VersionCheck")->isChecked());
-        QCOMPARE(modal.Unanswered(), 0);
+        // Every dialog was dismissed: still no file and nothing to save.
+        QVERIFY(form->WavFileName.isEmpty());
+        QVERIFY(form->Saved);
+        QVERIFY(!form->State().SoundFile.IsOpen());
     }
 };
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace trx {
+
+// The program's few named string values (the start-up version check and
+// its results), kept per user: organisation and application "Tremolundrix".
+// Each call opens and closes the store; nothing is cached.
+class RegistryStore {
+public:
+    // The per-user store of the program.
+    RegistryStore() = default;
+    // An INI file of its own (tests).
+    explicit RegistryStore(QString iniFile);
+
+    // Creates the store when it is missing. Throws TremolundrixError when
+    // the value cannot be written.
+    void Write(const QString& name, const QString& value) const;
+    // Empty when the store or the value does not exist. Throws
+    // TremolundrixError when the store cannot be read.
+    [[nodiscard]] QString Read(const QString& name) const;
+
+private:
+    QString iniFile_;
+};
+
+} // namespace trx

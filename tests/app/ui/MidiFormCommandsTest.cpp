@@ -1,0 +1,629 @@
+// The main window's commands on real files: open, convert, re-filter, save,
+// settings, the version option and the codecs dialog, every dialog answered
+// by the scripted stand-in.
+
+#include "analysis/NoteKernels.h"
+#include "analysis/ui/TSpectrumMapBox.h"
+#include "app/SettingsFile.h"
+#include "app/ui/RegistryStore.h"
+#include "app/ui/TAbortForm.h"
+#include "app/ui/TMidiForm.h"
+#include "controls/ui/THemisphereButton.h"
+#include "editor/NoteRows.h"
+#include "midi/MidiSave.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestWav.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+using trx::test::RequestKind;
+using trx::test::ScriptedAnswer;
+using trx::test::ScriptedInteraction;
+using trx::test::TempDir;
+
+namespace {
+
+// A 220 Hz sine, the frequency of note bin 48 at no tuning offset.
+constexpr int kNoteBin = 48;
+constexpr int kSlices = 40;
+
+const QString kSaveQuestion = "The current file is not saved. Save midi file now?";
+const QString kOverwriteQuestion = "File already exists. Overwrite?";
+
+std::vector<std::uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::uint8_t> Int32s(std::initializer_list<std::int32_t> values) {
+    trx::test::ByteWriter w;
+    for (std::int32_t v : values) {
+        w.U32(static_cast<std::uint32_t>(v));
+    }
+    return w.bytes;
+}
+
+QString Q(const std::string& path) {
+    return QString::fromStdString(path);
+}
+
+} // namespace
+
+class MidiFormCommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    template <typename T = QWidget>
+    T* Child(const char* name) const {
+        T* child = form->findChild<T*>(name);
+        if (child == nullptr) {
+            qFatal("no child %s", name);
+        }
+        return child;
+    }
+    QAction* Action(const char* name) const { return Child<QAction>(name); }
+    bool Shown(const char* name) const { return !Child(name)->isHidden(); }
+
+    bool ConvertAvailable() const { return Shown("ConvertBtn") && Action("Convert1")->isEnabled(); }
+    // Save, Save As, Re-filter, Edit, Play and Auto tune.
+    int ResultCommandsAvailable() const {
+        int available = 0;
+        for (const char* button : {"SaveBtn", "FilterBtn", "EditBtn", "PlayBtn", "AutoTuneBtn"}) {
+            available += Shown(button) ? 1 : 0;
+        }
+        for (const char* item : {"SaveMidiFile1", "SaveFileAs1", "Refilter1", "Edit1", "Play1"}) {
+            available += Action(item)->isEnabled() ? 1 : 0;
+        }
+        return available;
+    }
+
+    std::string WriteSong(const char* name, int slices = kSlices) const {
+        return trx::test::WriteWav(*dir, name, {},
+                                   trx::test::Sine(220.0, 0.5, std::size_t(2048) * slices));
+    }
+    bool Open(const std::string& path) {
+        modal.Queue(ScriptedAnswer::Path(Q(path)));
+        return form->OpenSoundFile();
+    }
+    void Convert() { Action("Convert1")->trigger(); }
+    // The text of the error dialog the next request shows.
+    void CaptureError(QString& text) {
+        modal.Queue(ScriptedAnswer::Run([&text](QDialog& dialog) {
+            text = dialog.findChild<QLabel*>("ErrLabel")->text();
+            return int(QDialog::Accepted);
+        }));
+    }
+
+    ScriptedInteraction modal;
+    std::unique_ptr<TempDir> dir;
+    std::unique_ptr<trx::TMidiForm> form;
+
+private slots:
+    void init() {
+        modal.Clear();
+        dir = std::make_unique<TempDir>();
+        form = std::make_unique<trx::TMidiForm>(modal);
+        form->SetRegistryStore(trx::RegistryStore(Q(dir->File("store.ini"))));
+    }
+    void cleanup() {
+        form.reset();
+        dir.reset();
+    }
+
+    void OpeningAWavFileOffersConvertAndProposesItsMidiName() {
+        const std::string song = WriteSong("song.wav");
+        QVERIFY(Open(song));
+        const auto& dialog = modal.Requests().front();
+        QCOMPARE(dialog.Kind, RequestKind::OpenDialog);
+        QCOMPARE(dialog.Dialog.Filter, QString("WAV files|*.wav|All files|*.*"));
+        QVERIFY(dialog.Dialog.FileMustExist);
+
+        QVERIFY(ConvertAvailable());
+        QCOMPARE(ResultCommandsAvailable(), 0);
+        QCOMPARE(form->windowTitle(), QString("Tremolundrix - song.wav"));
+        QCOMPARE(form->WavFileName, Q(song));
+        QCOMPARE(form->SaveDialog1.InitialDir, Q(dir->Path().string()));
+        QCOMPARE(form->SaveDialog1.FileName, QString("song.mid"));
+        QCOMPARE(form->SaveDialog2.InitialDir, Q(dir->Path().string()));
+        const trx::WorkingState& state = form->State();
+        QCOMPARE(state.SliceCount(), kSlices);
+        QCOMPARE(state.AmplitudeMap, trx::FloatMatrix(kSlices, 107));
+        QCOMPARE(state.NoteMap, trx::FloatMatrix(kSlices, 107));
+        QCOMPARE(state.LoudestComponents, trx::FloatMatrix(kSlices, 10));
+        QCOMPARE(form->findChild<QLabel*>("StatusPanel0")->text(), QString());
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+
+        // Nothing converted yet, so nothing to lose.
+        form->show();
+        QVERIFY(form->close());
+        QCOMPARE(modal.Requests().size(), std::size_t{1});
+    }
+
+    void ConvertingOffersTheResultAndDrawsTheMap() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        form->show();
+        Convert();
+        QCOMPARE(modal.Requests().size(), std::size_t{1});
+        QCOMPARE(ResultCommandsAvailable(), 10);
+        QVERIFY(ConvertAvailable());
+        QVERIFY(!form->Saved);
+        QVERIFY(!form->AnalysisBusy);
+        QVERIFY(!form->AbortForm().isVisible());
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        // The end of an analysis enables the placeholders as well.
+        QVERIFY(Child("DummyBtn1")->isEnabled());
+        QVERIFY(Child("TuningTB")->isEnabled());
+
+        const trx::WorkingState& state = form->State();
+        QCOMPARE(state.LastAnalysedSlice, kSlices - 1);
+        QCOMPARE(state.AnalysedFileName, form->WavFileName.toStdString());
+        QVERIFY(state.NoteMap(20, kNoteBin) > 0.0f);
+
+        // The note's row is lit in the map, the rows far from it are not.
+        auto* map = Child<trx::TSpectrumMapBox>("PaintBox1");
+        QCOMPARE(map->width(), kSlices);
+        const QImage picture = map->grab().toImage();
+        QVERIFY(qGray(picture.pixel(20, trx::GetNoteY(kNoteBin))) > 0);
+        QCOMPARE(qGray(picture.pixel(20, trx::GetNoteY(kNoteBin + 12))), 0);
+
+        // Now there is something to lose.
+        modal.Queue(ScriptedAnswer::Cancel());
+        QVERIFY(!form->close());
+        QCOMPARE(modal.Requests().back().Text, kSaveQuestion);
+    }
+
+    void SecondOpenAsksAboutTheResultOnlyAfterTheDialog() {
+        const std::string first = WriteSong("first.wav");
+        QVERIFY(Open(first));
+        Convert();
+        const trx::FloatMatrix result = form->State().NoteMap;
+
+        // Cancelling the dialog asks nothing more.
+        modal.Queue(ScriptedAnswer::Cancel());
+        QVERIFY(!form->OpenSoundFile());
+        QCOMPARE(modal.Requests().size(), std::size_t{2});
+
+        modal.Queue(ScriptedAnswer::Path(Q(WriteSong("second.wav"))));
+        modal.Queue(ScriptedAnswer::Cancel());
+        QVERIFY(!form->OpenSoundFile());
+        QCOMPARE(modal.Requests().size(), std::size_t{4});
+        QCOMPARE(modal.Requests()[2].Kind, RequestKind::OpenDialog);
+        QCOMPARE(modal.Requests()[3].Text, kSaveQuestion);
+
+        // Cancel keeps the first file and its result.
+        QCOMPARE(form->WavFileName, Q(first));
+        QCOMPARE(form->windowTitle(), QString("Tremolundrix - first.wav"));
+        QCOMPARE(form->State().NoteMap, result);
+        QVERIFY(form->State().SoundFile.IsOpen());
+        QVERIFY(!form->Saved);
+        QVERIFY(ConvertAvailable());
+        QCOMPARE(ResultCommandsAvailable(), 10);
+        QCOMPARE(modal.Unanswered(), 0);
+    }
+
+    void CancellingTheFirstOpenLeavesConvertUnavailable() {
+        modal.Queue(ScriptedAnswer::Cancel());
+        QVERIFY(!form->OpenSoundFile());
+        QVERIFY(!ConvertAvailable());
+        QCOMPARE(form->windowTitle(), QString("Tremolundrix - Wave to Midi conversion"));
+    }
+
+    void FailedOpenShowsItsMessageAndHidesEveryCommand_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        const auto wav = [](const trx::test::WavSpec& spec) {
+            const auto bytes = trx::test::BuildWav(spec, std::vector<std::uint8_t>(8192, 0));
+            return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+        };
+        QByteArray riff = wav({});
+        riff[3] = 'X';
+        QTest::newRow("no RIFF") << riff << "Invalid WAV file - RIFF header not found";
+        QByteArray wave = wav({});
+        wave[8] = 'w';
+        QTest::newRow("no WAVE") << wave << "Invalid WAV file - WAVE header not found";
+        trx::test::WavSpec junk;
+        junk.chunksBeforeFmt = {'J', 'U', 'N', 'K', 4, 0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("chunk before fmt")
+            << wav(junk) << "Invalid WAV file - format header not found";
+        QByteArray noData = wav({});
+        noData.replace("data", "dada");
+        QTest::newRow("no data") << noData << "Invalid WAV file - unable to find data block";
+    }
+    void FailedOpenShowsItsMessageAndHidesEveryCommand() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QVERIFY(Open(WriteSong("good.wav")));
+        Convert();
+        const std::string bad = dir->File("bad.wav");
+        trx::test::WriteBytes(bad, {bytes.begin(), bytes.end()});
+
+        modal.Queue(ScriptedAnswer::Path(Q(bad)));
+        modal.Queue(ScriptedAnswer::No());
+        QVERIFY(!form->OpenSoundFile());
+        const auto& shown = modal.Requests().back();
+        QCOMPARE(shown.Kind, RequestKind::Tell);
+        QCOMPARE(shown.Text, message);
+        QCOMPARE(shown.Caption, QString("Tremolundrix"));
+        QCOMPARE(shown.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+        QVERIFY(!ConvertAvailable());
+        QCOMPARE(ResultCommandsAvailable(), 0);
+        QCOMPARE(form->windowTitle(), QString("Tremolundrix - bad.wav"));
+        QVERIFY(!form->State().SoundFile.IsOpen());
+        QVERIFY(form->WavFileName.isEmpty());
+        QCOMPARE(form->State().SliceCount(), 0);
+        QVERIFY(form->Saved);
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    }
+
+    void UnreadableFilesReportTheirCause() {
+        // A file that is not there: the error report names the routine.
+        QString error;
+        modal.Queue(ScriptedAnswer::Path(Q(dir->File("missing.wav"))));
+        CaptureError(error);
+        QVERIFY(!form->OpenSoundFile());
+        QVERIFY2(error.endsWith(" occured in OpenSoundFile"), qPrintable(error));
+        QVERIFY(!ConvertAvailable());
+
+        // A folder opens but cannot be mapped: the system's text alone.
+        modal.Queue(ScriptedAnswer::Path(Q(dir->Path().string())));
+        QVERIFY(!form->OpenSoundFile());
+        const auto& shown = modal.Requests().back();
+        QCOMPARE(shown.Kind, RequestKind::Tell);
+        QCOMPARE(shown.Caption, QString("Error occurred"));
+        QVERIFY(!shown.HasOwner);
+        QVERIFY(!ConvertAvailable());
+    }
+
+    void RecordingShorterThanASliceIsNotConverted() {
+        QVERIFY(Open(trx::test::WriteWav(*dir, "short.wav", {}, trx::test::Sine(220, 0.5, 2000))));
+        QCOMPARE(form->State().SliceCount(), 0);
+        QVERIFY(ConvertAvailable());
+        Convert();
+        const auto& shown = modal.Requests().back();
+        QCOMPARE(shown.Kind, RequestKind::Tell);
+        QCOMPARE(shown.Text, QString("The recording is shorter than one time slice (2048 samples); "
+                                     "nothing to convert"));
+        QCOMPARE(ResultCommandsAvailable(), 0);
+        QVERIFY(form->Saved);
+    }
+
+    void AbortAtTheFirstCheckpointStillOffersTheResult() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        // Runs when the analysis first lets events in, before slice 9.
+        QTimer::singleShot(0, form.get(), [this] { form->AbortForm().AbortBtnClick(); });
+        Convert();
+        const trx::WorkingState& state = form->State();
+        QCOMPARE(state.LastAnalysedSlice, 8);
+        QVERIFY(state.AmplitudeMap(8, kNoteBin) > 0.0f);
+        QCOMPARE(state.AmplitudeMap(9, kNoteBin), 0.0f);
+        QVERIFY(state.NoteMap(4, kNoteBin) > 0.0f);
+        QCOMPARE(ResultCommandsAvailable(), 10);
+        QVERIFY(!form->Saved);
+        QVERIFY(!form->AbortForm().isVisible());
+    }
+
+    void MenuAndShortcutsAreLockedWhileTheAnalysisRuns() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        form->show();
+        QStringList enabledDuring;
+        bool panelsLocked = false;
+        bool progressShown = false;
+        bool closed = true;
+        QTimer::singleShot(0, form.get(), [&] {
+            const QList<QAction*> actions = form->findChildren<QAction*>();
+            for (const QAction* action : actions) {
+                if (action->isEnabled() && !action->isSeparator() &&
+                    !action->objectName().isEmpty()) {
+                    enabledDuring.append(action->objectName());
+                }
+            }
+            panelsLocked = !Child("TuningTB")->isEnabled() && !Child("OpenBtn")->isEnabled();
+            progressShown = form->AbortForm().isVisible() && form->AnalysisRunning();
+            closed = form->close();
+        });
+        Convert();
+        QVERIFY2(enabledDuring.isEmpty(), qPrintable(enabledDuring.join(' ')));
+        QVERIFY(panelsLocked);
+        QVERIFY(progressShown);
+        QVERIFY(!closed);
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->State().LastAnalysedSlice, kSlices - 1);
+
+        // Given back as they were, then the result commands on top.
+        for (const char* name :
+             {"File1", "Midi1", "Help1", "Open1", "SaveSettings1", "LoadSettings1", "Options1",
+              "VersionCheck", "Exit1", "Convert1", "InstalledCodecs1", "AboutTremolundrix1"}) {
+            QVERIFY2(Action(name)->isEnabled(), name);
+        }
+        QVERIFY(Action("VersionCheck")->isChecked());
+        QCOMPARE(ResultCommandsAvailable(), 10);
+    }
+
+    void RefilterRepeatsTheConversionWithoutTheAnalyser() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        form->show();
+        auto* pretty = Child<QCheckBox>("PrettyCB");
+        pretty->setChecked(true);
+        int paints = 0;
+        struct Counter : QObject {
+            int& count;
+            explicit Counter(int& c)
+                : count(c) {}
+            bool eventFilter(QObject*, QEvent* event) override {
+                count += event->type() == QEvent::Paint ? 1 : 0;
+                return false;
+            }
+        } counter(paints);
+        Child("ampsPB")->installEventFilter(&counter);
+
+        Convert();
+        // The analyser showed every slice.
+        QVERIFY2(paints >= kSlices, qPrintable(QString::number(paints)));
+        const trx::FloatMatrix converted = form->State().NoteMap;
+        const float maximum = form->State().NoteMapMaximum;
+        modal.Queue(ScriptedAnswer::Path(Q(dir->File("song.mid"))));
+        Action("SaveMidiFile1")->trigger();
+        QVERIFY(form->Saved);
+
+        form->State().NoteMap.Fill(0.0f);
+        paints = 0;
+        Action("Refilter1")->trigger();
+        QCOMPARE(form->State().NoteMap, converted);
+        QCOMPARE(form->State().NoteMapMaximum, maximum);
+        QVERIFY(pretty->isChecked());
+        QVERIFY2(paints <= 3, qPrintable(QString::number(paints)));
+        QVERIFY(!form->Saved);
+    }
+
+    void SaveWritesTheNoteMapAndMarksTheResultSaved() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        Convert();
+        const std::string midi = dir->File("song.mid");
+        modal.Queue(ScriptedAnswer::Path(Q(midi)));
+        QTest::mouseClick(Child("SaveBtn"), Qt::LeftButton, {}, QPoint(25, 15));
+        const auto& dialog = modal.Requests().back().Dialog;
+        QCOMPARE(dialog.Filter, QString("MIDI files|*.mid;*.mdi;*.midi|All files|*.*"));
+        QCOMPARE(dialog.DefaultExt, QString(".mid"));
+        QCOMPARE(dialog.FileName, QString("song.mid"));
+
+        const trx::WorkingState& state = form->State();
+        const std::vector<std::uint8_t> expected = trx::BuildMidiFromNoteMap(
+            midi, state.NoteMap, state.NoteMapMaximum, state.NoteKernels.FirstNoteBin, 15, -1);
+        QVERIFY(ReadAll(midi) == expected);
+        QVERIFY(form->Saved);
+        QCOMPARE(form->MidiFileName, Q(midi));
+        QVERIFY(Shown("PlayBtn") && Action("Play1")->isEnabled());
+
+        // Saving again goes to the same file without asking.
+        form->Saved = false;
+        const std::size_t asked = modal.Requests().size();
+        Action("SaveMidiFile1")->trigger();
+        QCOMPARE(modal.Requests().size(), asked);
+        QVERIFY(form->Saved);
+        QVERIFY(ReadAll(midi) == expected);
+
+        // A folder that does not exist: reported, nothing changes.
+        form->Saved = false;
+        QString error;
+        CaptureError(error);
+        QVERIFY(!form->SaveMidiFile(Q(dir->File("no/such/folder.mid"))));
+        QVERIFY2(error.endsWith(" occured in SaveMidiFile"), qPrintable(error));
+        QVERIFY(!form->Saved);
+        QCOMPARE(form->MidiFileName, Q(midi));
+    }
+
+    void SaveAsAsksBeforeReplacingAnotherFile() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        Convert();
+        const std::string taken = dir->File("taken.mid");
+        trx::test::WriteBytes(taken, {'o', 'l', 'd'});
+        const std::string fresh = dir->File("fresh.mid");
+
+        // No shows the dialog again.
+        modal.Queue(ScriptedAnswer::Path(Q(taken)));
+        modal.Queue(ScriptedAnswer::No());
+        modal.Queue(ScriptedAnswer::Path(Q(fresh)));
+        Action("SaveFileAs1")->trigger();
+        const auto& requests = modal.Requests();
+        QCOMPARE(requests.size(), std::size_t{4});
+        QCOMPARE(requests[1].Kind, RequestKind::SaveDialog);
+        QCOMPARE(requests[2].Text, kOverwriteQuestion);
+        QCOMPARE(requests[2].Caption, QString("Tremolundrix"));
+        QCOMPARE(requests[2].Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(requests[2].Icon, QMessageBox::Question);
+        QCOMPARE(requests[3].Kind, RequestKind::SaveDialog);
+        QVERIFY(ReadAll(taken) == std::vector<std::uint8_t>({'o', 'l', 'd'}));
+        QVERIFY(QFile::exists(Q(fresh)));
+        QCOMPARE(form->MidiFileName, Q(fresh));
+
+        // Cancel writes nothing; the current file is replaced without asking.
+        modal.Queue(ScriptedAnswer::Path(Q(taken)));
+        modal.Queue(ScriptedAnswer::Cancel());
+        QVERIFY(!form->SaveMidiFileAs());
+        QVERIFY(ReadAll(taken) == std::vector<std::uint8_t>({'o', 'l', 'd'}));
+        modal.Queue(ScriptedAnswer::Path(Q(fresh)));
+        QVERIFY(form->SaveMidiFileAs());
+        QCOMPARE(modal.Requests().size(), std::size_t{7});
+
+        modal.Queue(ScriptedAnswer::Path(Q(taken)));
+        modal.Queue(ScriptedAnswer::Yes());
+        QVERIFY(form->SaveMidiFileAs());
+        QCOMPARE(ReadAll(taken).size(), ReadAll(fresh).size());
+        QCOMPARE(form->MidiFileName, Q(taken));
+        QCOMPARE(modal.Unanswered(), 0);
+    }
+
+    void YesToTheUnsavedQuestionSavesBeforeTheNextFileOpens() {
+        QVERIFY(Open(WriteSong("first.wav")));
+        Convert();
+        const std::string midi = dir->File("first.mid");
+        const std::string second = WriteSong("second.wav");
+        modal.Queue(ScriptedAnswer::Path(Q(second)));
+        modal.Queue(ScriptedAnswer::Yes());
+        modal.Queue(ScriptedAnswer::Path(Q(midi)));
+        QVERIFY(form->OpenSoundFile());
+        QVERIFY(QFile::exists(Q(midi)));
+        QCOMPARE(form->WavFileName, Q(second));
+        QVERIFY(form->MidiFileName.isEmpty());
+        QVERIFY(form->Saved);
+        QCOMPARE(ResultCommandsAvailable(), 0);
+        QCOMPARE(modal.Unanswered(), 0);
+    }
+
+    void SettingsRoundTripThroughTheControls() {
+        auto* tuning = Child<QSlider>("TuningTB");
+        tuning->setValue(-7);
+        Child<QSlider>("PolyTB")->setValue(10);
+        Child<QSlider>("ChordThresholdTB")->setValue(45);
+        Child<QCheckBox>("PhaseCB")->setChecked(true);
+        Child<QCheckBox>("SpikeCB")->setChecked(false);
+        const trx::ConversionSettings chosen = form->CurrentSettings();
+
+        // With no MIDI file saved, no name is proposed.
+        const std::string path = dir->File("mine.trs");
+        modal.Queue(ScriptedAnswer::Path(Q(path)));
+        Action("SaveSettings1")->trigger();
+        const auto& dialog = modal.Requests().back().Dialog;
+        QCOMPARE(dialog.FileName, QString());
+        QCOMPARE(dialog.Filter, QString("Tremolundrix Settings Files|*.trs|All files|*.*"));
+        const auto bytes = trx::SettingsFileBytes(chosen);
+        QVERIFY(ReadAll(path) == std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        QCOMPARE(form->SettingsFileName, Q(path));
+
+        tuning->setValue(0);
+        Child<QSlider>("PolyTB")->setValue(5);
+        Child<QCheckBox>("SpikeCB")->setChecked(true);
+        modal.Queue(ScriptedAnswer::Path(Q(path)));
+        Action("LoadSettings1")->trigger();
+        QCOMPARE(form->CurrentSettings(), chosen);
+        QCOMPARE(Child<QLabel>("TuneLbl")->text(), QString("-7"));
+        QCOMPARE(Child<QLabel>("PolyLbl")->text(), QString("Any"));
+        QCOMPARE(Child<QLabel>("ThresholdLbl")->text(), QString("45%"));
+        // The kernels followed the loaded tuning.
+        trx::NoteKernels detuned;
+        detuned.CreateFrequencyMap(trx::CentsRatio()[43]);
+        QCOMPARE(form->State().NoteKernels.NoteFrequencies, detuned.NoteFrequencies);
+        QCOMPARE(modal.Unanswered(), 0);
+    }
+
+    void SaveSettingsProposesTheMidiNameAndAsksBeforeReplacing() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        Convert();
+        modal.Queue(ScriptedAnswer::Path(Q(dir->File("song.mid"))));
+        Action("SaveFileAs1")->trigger();
+        const std::string proposed = dir->File("song.trs");
+        trx::test::WriteBytes(proposed, {1, 2, 3});
+
+        // The proposal exists already: choosing it still asks.
+        modal.Queue(ScriptedAnswer::Path(Q(proposed)));
+        modal.Queue(ScriptedAnswer::Cancel());
+        Action("SaveSettings1")->trigger();
+        const auto& requests = modal.Requests();
+        QCOMPARE(requests[requests.size() - 2].Dialog.FileName, Q(proposed));
+        QCOMPARE(requests.back().Text, kOverwriteQuestion);
+        QCOMPARE(ReadAll(proposed).size(), std::size_t{3});
+        QVERIFY(form->SettingsFileName.isEmpty());
+
+        modal.Queue(ScriptedAnswer::Path(Q(proposed)));
+        modal.Queue(ScriptedAnswer::Yes());
+        Action("SaveSettings1")->trigger();
+        QCOMPARE(ReadAll(proposed).size(), std::size_t{40});
+        // The file now in use is written again without a question.
+        const std::size_t asked = modal.Requests().size();
+        modal.Queue(ScriptedAnswer::Path(Q(proposed)));
+        Action("SaveSettings1")->trigger();
+        QCOMPARE(modal.Requests().size(), asked + 1);
+        QCOMPARE(modal.Unanswered(), 0);
+    }
+
+    void LoadingClampsTrackBarsAndChecksOnlyOnOne() {
+        const std::string path = dir->File("odd.trs");
+        trx::test::WriteBytes(path, Int32s({75, 0, 30, 80, 15, 30, 2, 2, 1, 2}));
+        modal.Queue(ScriptedAnswer::Path(Q(path)));
+        Action("LoadSettings1")->trigger();
+        QCOMPARE(Child<QSlider>("TuningTB")->value(), 50);
+        QCOMPARE(Child<QLabel>("TuneLbl")->text(), QString("50"));
+        QCOMPARE(Child<QSlider>("PolyTB")->value(), 1);
+        QVERIFY(!Child<QCheckBox>("SpikeCB")->isChecked());
+        QVERIFY(Child<QCheckBox>("LoudStartCB")->isChecked());
+        QCOMPARE(modal.Requests().size(), std::size_t{1});
+    }
+
+    void ShortSettingsFileAppliesWhatItHoldsThenReports() {
+        Child<QCheckBox>("PhaseCB")->setChecked(true);
+        Child<QCheckBox>("SpikeCB")->setChecked(false);
+        const std::string path = dir->File("short.trs");
+        trx::test::WriteBytes(path, Int32s({-20, 3, 10, 20, 30, 40}));
+        QString error;
+        modal.Queue(ScriptedAnswer::Path(Q(path)));
+        CaptureError(error);
+        Action("LoadSettings1")->trigger();
+        QCOMPARE(error, QString("Read beyond end of file occured in LoadSettingClick"));
+        const trx::ConversionSettings loaded = form->CurrentSettings();
+        QCOMPARE(loaded.TuningCents, -20);
+        QCOMPARE(loaded.AmplitudeFluctuation, 40);
+        QVERIFY(loaded.PhaseAnalysis);
+        QVERIFY(!loaded.SpikeRemoval);
+        QCOMPARE(form->SettingsFileName, Q(path));
+    }
+
+    void VersionOptionStoresTheStartUpSwitch() {
+        QAction* option = Action("VersionCheck");
+        QVERIFY(option->isChecked());
+        QCOMPARE(form->ReadRegString("Check Version"), QString());
+        option->trigger();
+        QVERIFY(!option->isChecked());
+        QCOMPARE(form->ReadRegString("Check Version"), QString("0"));
+        option->trigger();
+        QCOMPARE(form->ReadRegString("Check Version"), QString("1"));
+        // A fresh window shows it checked whatever is stored.
+        option->trigger();
+        trx::TMidiForm next(modal);
+        QVERIFY(next.findChild<QAction*>("VersionCheck")->isChecked());
+
+        // A store that cannot be written: reported, the mark stays as chosen.
+        const std::string blocker = dir->File("file");
+        trx::test::WriteBytes(blocker, {0});
+        form->SetRegistryStore(trx::RegistryStore(Q(blocker + "/store.ini")));
+        QString error;
+        CaptureError(error);
+        option->trigger();
+        QVERIFY2(error.endsWith(" occured in WriteRegString"), qPrintable(error));
+        QVERIFY(option->isChecked());
+        QCOMPARE(modal.Unanswered(), 0);
+    }
+
+    void InstalledCodecsShowsTheCodecsDialog() {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        modal.Queue(ScriptedAnswer::Accept());
+        QTest::keyClick(form.get(), Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(modal.Requests().size(), std::size_t{1});
+        QCOMPARE(modal.Requests().front().DialogTitle, QString("Installed Codecs"));
+        QVERIFY(!form->Codecs().Drivers().empty());
+    }
+
+    void TuningBarRebuildsTheKernels() {
+        auto* tuning = Child<QSlider>("TuningTB");
+        tuning->setValue(-50);
+        QCOMPARE(form->State().NoteKernels.FirstNoteBin, 9);
+        tuning->setValue(0);
+        QCOMPARE(form->State().NoteKernels.FirstNoteBin, 8);
+        QCOMPARE(form->State().NoteKernels.NoteFrequencies[48], 220.0f);
+    }
+};
+
+QTEST_MAIN(MidiFormCommandsTest)
+#include "MidiFormCommandsTest.moc"
