@@ -47,9 +47,9 @@ public:
     explicit TMidiForm(ModalInteraction& interaction, QWidget* parent = nullptr);
     ~TMidiForm() override;
 
-    // The progress window and the error dialog are created at start-up after
-    // this window and handed over here; they are created on first use when
-    // none was handed over.
+    // The progress window, the codecs dialog and the error dialog are
+    // created at start-up after this window and handed over here; they are
+    // created on first use when none was handed over.
     void SetAbortForm(TAbortForm* form);
     void SetCodecForm(TCodecForm* form);
     void SetErrorDlg(TErrorDlg* dialog);
