@@ -3,7 +3,7 @@
 #include "analysis/AmplitudeMap.h"
 #include "analysis/ui/TAnalyserBox.h"
 #include "analysis/ui/TKeyboardPicture.h"
-#include "analysis/ui/TSpectrumMapBox.h"
+#include "analysis/ui/TNoteMapBox.h"
 #include "app/SettingsFile.h"
 #include "app/ui/ActionLock.h"
 #include "app/ui/MidiFormProgress.h"
@@ -384,9 +384,9 @@ void TMidiForm::BuildScrollBoxes(QWidget* parent) {
     ScrollBox2->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Paint(ScrollBox2->viewport(), Qt::black);
     // One pixel column per slice; no file, no slices.
-    PaintBox1 = new TSpectrumMapBox;
+    PaintBox1 = new TNoteMapBox;
     PaintBox1->SetStateSource([this] {
-        return SpectrumPaintState{state_.SliceCount(), state_.LastAnalysedSlice, AnalysisBusy};
+        return MapPaintState{state_.SliceCount(), state_.LastAnalysedSlice, AnalysisBusy};
     });
     ScrollBox2->setWidget(PaintBox1);
     // Tall enough for the box and the scroll bar, so it never scrolls upright.

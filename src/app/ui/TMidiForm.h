@@ -34,7 +34,7 @@ class TCodecForm;
 class TErrorDlg;
 class THemisphereButton;
 class TKeyboardPicture;
-class TSpectrumMapBox;
+class TNoteMapBox;
 
 // The main window: the command buttons, the ten conversion parameters, the
 // analysis pictures, the menu and the status bar with its progress panel.
@@ -260,7 +260,7 @@ private:
     TKeyboardPicture* Image1 = nullptr;
     QLabel* NoteLbl = nullptr;
     QScrollArea* ScrollBox2 = nullptr;
-    TSpectrumMapBox* PaintBox1 = nullptr;
+    TNoteMapBox* PaintBox1 = nullptr;
 
     QStatusBar* StatusBar = nullptr;
     QLabel* StatusPanel0 = nullptr;

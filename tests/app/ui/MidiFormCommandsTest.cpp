@@ -3,7 +3,7 @@
 // by the scripted stand-in.
 
 #include "analysis/NoteKernels.h"
-#include "analysis/ui/TSpectrumMapBox.h"
+#include "analysis/ui/TNoteMapBox.h"
 #include "app/SettingsFile.h"
 #include "app/ui/RegistryStore.h"
 #include "app/ui/TAbortForm.h"
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(state.NoteMap(20, kNoteBin) > 0.0f);
 
         // The note's row is lit in the map, the rows far from it are not.
-        auto* map = Child<trx::TSpectrumMapBox>("PaintBox1");
+        auto* map = Child<trx::TNoteMapBox>("PaintBox1");
         QCOMPARE(map->width(), kSlices);
         const QImage picture = map->grab().toImage();
         QVERIFY(qGray(picture.pixel(20, trx::GetNoteY(kNoteBin))) > 0);

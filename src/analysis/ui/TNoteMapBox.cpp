@@ -1,4 +1,4 @@
-#include "analysis/ui/TSpectrumMapBox.h"
+#include "analysis/ui/TNoteMapBox.h"
 
 #include "common/Constants.h"
 #include "common/Errors.h"
@@ -23,7 +23,7 @@ const QColor kOctaveLineColour(80, 96, 80);
 
 } // namespace
 
-TSpectrumMapBox::TSpectrumMapBox(QWidget* parent)
+TNoteMapBox::TNoteMapBox(QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("PaintBox1"));
     QPalette black = palette();
@@ -34,12 +34,12 @@ TSpectrumMapBox::TSpectrumMapBox(QWidget* parent)
     setFixedSize(0, kHeight);
 }
 
-void TSpectrumMapBox::SetStateSource(std::function<SpectrumPaintState()> source) {
+void TNoteMapBox::SetStateSource(std::function<MapPaintState()> source) {
     stateSource_ = std::move(source);
     update();
 }
 
-void TSpectrumMapBox::CreateFourierMap(std::int32_t sliceCount) {
+void TNoteMapBox::CreateFourierMap(std::int32_t sliceCount) {
     fourierBitmap_ = QImage();
     const std::int32_t columns = std::max<std::int32_t>(sliceCount, 0);
     if (columns > kMaximumColumns) {
@@ -55,7 +55,7 @@ void TSpectrumMapBox::CreateFourierMap(std::int32_t sliceCount) {
     update();
 }
 
-int TSpectrumMapBox::GreyLevel(float cell, float scale) {
+int TNoteMapBox::GreyLevel(float cell, float scale) {
     // The product is formed in double; NaN (0 x infinity) counts as black.
     const double level = static_cast<double>(cell) * static_cast<double>(scale);
     if (!(level > 0.0)) {
@@ -68,8 +68,8 @@ int TSpectrumMapBox::GreyLevel(float cell, float scale) {
     return static_cast<int>(RoundHalfEven(level));
 }
 
-void TSpectrumMapBox::DrawNoteMap(const FloatMatrix& noteMap, float noteMapMaximum,
-                                  std::int32_t sliceCount, ProgressReporter& progress) {
+void TNoteMapBox::DrawNoteMap(const FloatMatrix& noteMap, float noteMapMaximum,
+                              std::int32_t sliceCount, ProgressReporter& progress) {
     if (!fourierBitmap_.isNull()) {
         fourierBitmap_.fill(0);
     }
@@ -96,12 +96,12 @@ void TSpectrumMapBox::DrawNoteMap(const FloatMatrix& noteMap, float noteMapMaxim
     progress.ResetProgress();
 }
 
-void TSpectrumMapBox::paintEvent(QPaintEvent* event) {
+void TNoteMapBox::paintEvent(QPaintEvent* event) {
     PaintBox1Paint(event);
 }
 
-void TSpectrumMapBox::PaintBox1Paint(QPaintEvent* event) {
-    const SpectrumPaintState state = stateSource_ ? stateSource_() : SpectrumPaintState{};
+void TNoteMapBox::PaintBox1Paint(QPaintEvent* event) {
+    const MapPaintState state = stateSource_ ? stateSource_() : MapPaintState{};
     QPainter painter(this);
     if (state.LastAnalysedSlice == 0) {
         painter.fillRect(rect(), Qt::black);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/ui/SpectrumPaintState.h"
+#include "analysis/ui/MapPaintState.h"
 #include "common/FloatMatrix.h"
 #include "common/ProgressReporter.h"
 
@@ -17,18 +17,18 @@ namespace trx {
 // keyboard rows of GetNoteY, with octave lines. It owns FourierBitmap (109
 // rows, one per bin plus two never drawn into; slice count + 1 columns) but
 // keeps no copy of the maps: they are passed to DrawNoteMap.
-class TSpectrumMapBox : public QWidget {
+class TNoteMapBox : public QWidget {
     Q_OBJECT
 
 public:
     static constexpr int kBitmapRows = 109;
     static constexpr int kHeight = 512;
 
-    explicit TSpectrumMapBox(QWidget* parent = nullptr);
+    explicit TNoteMapBox(QWidget* parent = nullptr);
 
     // Where paint events read SliceCount, LastAnalysedSlice and AnalysisBusy.
     // Without a source the box paints as before any analysis.
-    void SetStateSource(std::function<SpectrumPaintState()> source);
+    void SetStateSource(std::function<MapPaintState()> source);
 
     // Replaces FourierBitmap by a black one sliceCount + 1 columns wide and
     // makes the box sliceCount pixels wide. Throws TremolundrixError when the
@@ -54,7 +54,7 @@ private:
     void PaintBox1Paint(QPaintEvent* event);
 
     QImage fourierBitmap_;
-    std::function<SpectrumPaintState()> stateSource_;
+    std::function<MapPaintState()> stateSource_;
 };
 
 } // namespace trx

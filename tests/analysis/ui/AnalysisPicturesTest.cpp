@@ -1,6 +1,6 @@
 #include "analysis/ui/TAnalyserBox.h"
 #include "analysis/ui/TKeyboardPicture.h"
-#include "analysis/ui/TSpectrumMapBox.h"
+#include "analysis/ui/TNoteMapBox.h"
 #include "common/Constants.h"
 #include "editor/NoteRows.h"
 
@@ -36,9 +36,9 @@ QRgb Grey(int level) {
 }
 
 // The map box as it paints after a finished analysis of sliceCount slices.
-QImage PaintedMap(TSpectrumMapBox& box, std::int32_t sliceCount, bool busy = false,
+QImage PaintedMap(TNoteMapBox& box, std::int32_t sliceCount, bool busy = false,
                   std::int32_t lastAnalysedSlice = 1) {
-    box.SetStateSource([=] { return SpectrumPaintState{sliceCount, lastAnalysedSlice, busy}; });
+    box.SetStateSource([=] { return MapPaintState{sliceCount, lastAnalysedSlice, busy}; });
     return box.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
@@ -63,7 +63,7 @@ QImage OnScreen(QWidget& window) {
 
 } // namespace
 
-class SpectrumPicturesTest : public QObject {
+class AnalysisPicturesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -78,8 +78,8 @@ private slots:
     void keyboardKeysMeetTheMapRows();
 };
 
-void SpectrumPicturesTest::loudestNoteIsWhiteAndSilenceBlackAtTheirKeyboardRows() {
-    TSpectrumMapBox box;
+void AnalysisPicturesTest::loudestNoteIsWhiteAndSilenceBlackAtTheirKeyboardRows() {
+    TNoteMapBox box;
     box.CreateFourierMap(4);
     FloatMatrix noteMap(4, kNoteBins);
     noteMap(0, 0) = 10.0f;   // lowest bin, loudest
@@ -115,8 +115,8 @@ void SpectrumPicturesTest::loudestNoteIsWhiteAndSilenceBlackAtTheirKeyboardRows(
     QCOMPARE(painted.pixel(1, 496), Grey(0));
 }
 
-void SpectrumPicturesTest::levelsRoundHalvesToEvenAndLouderThanMaximumIsWhite() {
-    TSpectrumMapBox box;
+void AnalysisPicturesTest::levelsRoundHalvesToEvenAndLouderThanMaximumIsWhite() {
+    TNoteMapBox box;
     box.CreateFourierMap(5);
     FloatMatrix noteMap(5, kNoteBins);
     // Maximum 10 gives a scale of 25.5: 5 x 25.5 = 127.5 rounds to 128,
@@ -143,8 +143,8 @@ void SpectrumPicturesTest::levelsRoundHalvesToEvenAndLouderThanMaximumIsWhite() 
     QVERIFY(AllBlack(box.FourierBitmap().convertToFormat(QImage::Format_RGB32)));
 }
 
-void SpectrumPicturesTest::progressNamesTheMapAndRunsOncePerBin() {
-    TSpectrumMapBox box;
+void AnalysisPicturesTest::progressNamesTheMapAndRunsOncePerBin() {
+    TNoteMapBox box;
     box.CreateFourierMap(2);
     RecordingProgress progress;
     box.DrawNoteMap(FloatMatrix(2, kNoteBins), 1.0f, 2, progress);
@@ -156,8 +156,8 @@ void SpectrumPicturesTest::progressNamesTheMapAndRunsOncePerBin() {
     QCOMPARE(progress.resets, 1);
 }
 
-void SpectrumPicturesTest::mapIsBlackBeforeTheFirstConversionAndWhileAnalysing() {
-    TSpectrumMapBox box;
+void AnalysisPicturesTest::mapIsBlackBeforeTheFirstConversionAndWhileAnalysing() {
+    TNoteMapBox box;
     // An opened file: a one-column picture and an empty box.
     box.CreateFourierMap(0);
     QCOMPARE(box.FourierBitmap().size(), QSize(1, 109));
@@ -177,8 +177,8 @@ void SpectrumPicturesTest::mapIsBlackBeforeTheFirstConversionAndWhileAnalysing()
     QCOMPARE(PaintedMap(box, 20).pixel(7, NoteY(7)), Grey(255));
 }
 
-void SpectrumPicturesTest::silentResultWithZeroMaximumLeavesTheMapBlack() {
-    TSpectrumMapBox box;
+void AnalysisPicturesTest::silentResultWithZeroMaximumLeavesTheMapBlack() {
+    TNoteMapBox box;
     box.CreateFourierMap(3);
     FloatMatrix noteMap(3, kNoteBins);
     noteMap(1, 40) = 5.0f;
@@ -192,8 +192,8 @@ void SpectrumPicturesTest::silentResultWithZeroMaximumLeavesTheMapBlack() {
     QCOMPARE(qGray(box.FourierBitmap().pixel(0, 40)), 0);
 }
 
-void SpectrumPicturesTest::longRecordingMakesAWideMap() {
-    TSpectrumMapBox box;
+void AnalysisPicturesTest::longRecordingMakesAWideMap() {
+    TNoteMapBox box;
     box.CreateFourierMap(3000);
     QCOMPARE(box.width(), 3000);
     QCOMPARE(box.FourierBitmap().size(), QSize(3001, 109));
@@ -209,7 +209,7 @@ void SpectrumPicturesTest::longRecordingMakesAWideMap() {
     QCOMPARE(painted.pixel(2999, 495), qRgb(80, 96, 80));
 }
 
-void SpectrumPicturesTest::rawBarsAreRedAndKeptBarsWhite() {
+void AnalysisPicturesTest::rawBarsAreRedAndKeptBarsWhite() {
     TAnalyserBox box;
     box.BeginAnalyserRun(9);
     QCOMPARE(box.AnalyserBitmap().size(), QSize(65, 513));
@@ -259,7 +259,7 @@ void SpectrumPicturesTest::rawBarsAreRedAndKeptBarsWhite() {
     QVERIFY(box.AnalyserBitmap().isNull());
 }
 
-void SpectrumPicturesTest::keptPassShowsTheAnalyserAtOnceAndARepaintClearsIt() {
+void AnalysisPicturesTest::keptPassShowsTheAnalyserAtOnceAndARepaintClearsIt() {
     TAnalyserBox box;
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
@@ -280,7 +280,7 @@ void SpectrumPicturesTest::keptPassShowsTheAnalyserAtOnceAndARepaintClearsIt() {
     QVERIFY(AllBlack(box.grab().toImage().convertToFormat(QImage::Format_RGB32)));
 }
 
-void SpectrumPicturesTest::keyboardKeysMeetTheMapRows() {
+void AnalysisPicturesTest::keyboardKeysMeetTheMapRows() {
     const QImage keyboard = TKeyboardPicture::DrawKeyboard();
     QCOMPARE(keyboard.size(), QSize(64, 512));
     // Sharps: A#, C#, D#, F#, G# within each octave from A.
@@ -302,5 +302,5 @@ void SpectrumPicturesTest::keyboardKeysMeetTheMapRows() {
     QCOMPARE(keyboard.pixel(50, 495), qRgb(0, 0, 0));
 }
 
-QTEST_MAIN(SpectrumPicturesTest)
-#include "SpectrumPicturesTest.moc"
+QTEST_MAIN(AnalysisPicturesTest)
+#include "AnalysisPicturesTest.moc"
