@@ -1,5 +1,7 @@
 #include "cli/OutputPlan.h"
 
+#include "app/FileNames.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -28,18 +30,6 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 }
 
 } // namespace
-
-std::string DefaultMidiName(const std::string& wavPath) {
-    const fs::path path(wavPath);
-    const std::string name = path.filename().string();
-    const std::string extension = path.extension().string();
-    std::string midiName;
-    if (extension.empty())
-        midiName = name + ".mid";
-    else
-        midiName = name.substr(0, name.find(extension) + 1) + "mid";
-    return (path.parent_path() / midiName).string();
-}
 
 std::vector<OutputPlan> PlanOutputs(const CliOptions& options) {
     std::vector<OutputPlan> plans;

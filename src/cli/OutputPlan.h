@@ -17,12 +17,6 @@ struct OutputPlan {
     std::string Refusal;
 };
 
-// The MIDI name the window proposes for a recording: the file name up to
-// and including the dot where its extension first occurs in it, then "mid"
-// ("song.wav" gives "song.mid"); a name without extension gets ".mid". The
-// folder is kept as it is.
-[[nodiscard]] std::string DefaultMidiName(const std::string& wavPath);
-
 // One plan per input of options, in input order. With several inputs and
 // --export-maps, each input's files go to a subfolder named after its MIDI
 // file. Paths are compared after resolving links and "..", so another

@@ -8,18 +8,6 @@
 
 namespace {
 
-using trx::DefaultMidiName;
-
-TEST(DefaultMidiName, ReplacesTheExtensionFromItsFirstOccurrenceInTheName) {
-    EXPECT_EQ(DefaultMidiName("/music/song.wav"), "/music/song.mid");
-    EXPECT_EQ(DefaultMidiName("song.WAV"), "song.mid");
-    EXPECT_EQ(DefaultMidiName("take.wav.wav"), "take.mid");
-    EXPECT_EQ(DefaultMidiName("live.2024.wav"), "live.2024.mid");
-    EXPECT_EQ(DefaultMidiName("recording"), "recording.mid");
-    // A folder that holds the extension text keeps the result in the folder.
-    EXPECT_EQ(DefaultMidiName("/data/set.wav/song.wav"), "/data/set.wav/song.mid");
-}
-
 class OutputPlanTest : public ::testing::Test {
 protected:
     std::string Touch(const std::string& name) {

@@ -4,6 +4,7 @@
 #include "analysis/ui/TAnalyserBox.h"
 #include "analysis/ui/TKeyboardPicture.h"
 #include "analysis/ui/TNoteMapBox.h"
+#include "app/FileNames.h"
 #include "app/SettingsFile.h"
 #include "app/ui/ActionLock.h"
 #include "app/ui/MidiFormProgress.h"
@@ -91,31 +92,13 @@ std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// The extension of a path's file name, dot included; empty when it has none.
-QString ExtractFileExt(const QString& path) {
-    const qsizetype dot = path.lastIndexOf('.');
-    return dot > path.lastIndexOf('/') ? path.mid(dot) : QString();
-}
-
-// The MIDI file proposed for a WAV file: the path up to and including the
-// first place where its extension's text occurs, then "mid".
+// Names proposed for the save dialogs, by the core's rules.
 QString DefaultMidiName(const QString& wavPath) {
-    const QString extension = ExtractFileExt(wavPath);
-    if (extension.isEmpty()) {
-        return wavPath + ".mid";
-    }
-    return wavPath.left(wavPath.indexOf(extension) + 1) + "mid";
+    return QFile::decodeName(trx::DefaultMidiName(LocalPath(wavPath)).c_str());
 }
 
-// The settings file proposed after a MIDI file was saved: the MIDI path with
-// its extension's text taken out where it first occurs, then ".trs".
 QString ProposedSettingsName(const QString& midiPath) {
-    QString name = midiPath;
-    const QString extension = ExtractFileExt(midiPath);
-    if (!extension.isEmpty()) {
-        name.remove(name.indexOf(extension), extension.size());
-    }
-    return name + ".trs";
+    return QFile::decodeName(trx::ProposedSettingsName(LocalPath(midiPath)).c_str());
 }
 
 void RestoreDefaultCursor() {
