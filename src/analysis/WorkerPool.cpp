@@ -13,8 +13,9 @@ namespace trx {
 
 namespace {
 
-// Jobs follow each other within tens of microseconds during an analysis, so
-// a short spin saves the sleep and wake-up; after it the thread blocks.
+// Jobs follow each other within microseconds during an analysis, so a short
+// spin (some tens of microseconds) saves the sleep and the wake-up; after it
+// the thread blocks.
 constexpr int kSpinRounds = 2000;
 
 template <class T>
@@ -35,7 +36,7 @@ WorkerPool::WorkerPool(std::int32_t threads) {
     helpers_.reserve(static_cast<std::size_t>(helpers));
     for (std::int32_t i = 0; i < helpers; ++i) {
         try {
-            helpers_.emplace_back([this] { HelperLoop(); });
+            helpers_.emplace_back([this, i] { HelperLoop(i + 1); });
         } catch (const std::system_error&) {
             break;
         }
@@ -50,21 +51,17 @@ WorkerPool::~WorkerPool() {
         helper.join();
 }
 
-void WorkerPool::RunJob(std::int32_t count, void* context, Invoke invoke) {
-    if (count <= 0)
-        return;
-    count_ = count;
+void WorkerPool::RunJob(void* context, Invoke invoke) {
     context_ = context;
     invoke_ = invoke;
     error_ = nullptr;
-    nextItem_.store(0, std::memory_order_relaxed);
     finished_.store(0, std::memory_order_relaxed);
-    if (!helpers_.empty()) {
+    const auto helpers = static_cast<std::uint32_t>(helpers_.size());
+    if (helpers != 0) {
         generation_.fetch_add(1, std::memory_order_release);
         generation_.notify_all();
     }
-    WorkOnItems();
-    const auto helpers = static_cast<std::uint32_t>(helpers_.size());
+    RunTask(0);
     for (std::uint32_t done = finished_.load(std::memory_order_acquire); done != helpers;
          done = finished_.load(std::memory_order_acquire))
         WaitWhileEqual(finished_, done);
@@ -72,32 +69,26 @@ void WorkerPool::RunJob(std::int32_t count, void* context, Invoke invoke) {
         std::rethrow_exception(error_);
 }
 
-void WorkerPool::HelperLoop() {
+void WorkerPool::HelperLoop(std::int32_t index) {
     std::uint32_t seen = 0;
     for (;;) {
         WaitWhileEqual(generation_, seen);
         seen = generation_.load(std::memory_order_acquire);
         if (stopping_)
             return;
-        WorkOnItems();
+        RunTask(index);
         finished_.fetch_add(1, std::memory_order_acq_rel);
         finished_.notify_one();
     }
 }
 
-void WorkerPool::WorkOnItems() {
-    for (;;) {
-        const std::int32_t item = nextItem_.fetch_add(1, std::memory_order_relaxed);
-        if (item >= count_)
-            return;
-        try {
-            invoke_(context_, item);
-        } catch (...) {
-            const std::lock_guard lock(errorMutex_);
-            if (!error_)
-                error_ = std::current_exception();
-            nextItem_.store(count_, std::memory_order_relaxed);
-        }
+void WorkerPool::RunTask(std::int32_t index) {
+    try {
+        invoke_(context_, index);
+    } catch (...) {
+        const std::lock_guard lock(errorMutex_);
+        if (!error_)
+            error_ = std::current_exception();
     }
 }
 

@@ -10,9 +10,10 @@
 
 namespace trx {
 
-// A few threads that share the items of one job with the calling thread.
-// Used by the analysis to spread the slices between two checkpoints over the
-// cores; the threads live as long as the pool.
+// A few threads that work on one job together with the calling thread.
+// Each thread keeps its index from job to job, so work split by index stays
+// in the cache of the core that did it last. Used by the analysis to spread
+// slices over the cores; the threads live as long as the pool.
 class WorkerPool {
 public:
     // threads counts the calling thread; fewer than 1 means 1. If the system
@@ -26,29 +27,27 @@ public:
         return static_cast<std::int32_t>(helpers_.size()) + 1;
     }
 
-    // Calls task(i) once for each i in 0..count-1 on the pool's threads and
-    // the calling one, and returns when every call has returned. Rethrows
-    // the first exception a call threw (the remaining items are skipped).
+    // Calls task(index) once on every thread of the pool, index 0 on the
+    // calling one and 1..Threads()-1 on the others, and returns when all
+    // calls have returned. Rethrows the first exception a call threw.
     template <class Task>
-    void Run(std::int32_t count, Task& task) {
-        RunJob(count, const_cast<std::remove_const_t<Task>*>(&task),
-               [](void* context, std::int32_t item) { (*static_cast<Task*>(context))(item); });
+    void Run(Task& task) {
+        RunJob(const_cast<std::remove_const_t<Task>*>(&task),
+               [](void* context, std::int32_t index) { (*static_cast<Task*>(context))(index); });
     }
 
 private:
     using Invoke = void (*)(void*, std::int32_t);
 
-    void RunJob(std::int32_t count, void* context, Invoke invoke);
-    void HelperLoop();
-    void WorkOnItems();
+    void RunJob(void* context, Invoke invoke);
+    void HelperLoop(std::int32_t index);
+    void RunTask(std::int32_t index);
 
     std::vector<std::thread> helpers_;
     // Bumped to start a job (and to stop the helpers); helpers wait on it.
     std::atomic<std::uint32_t> generation_{0};
     // Helpers that have finished the current job.
     std::atomic<std::uint32_t> finished_{0};
-    std::atomic<std::int32_t> nextItem_{0};
-    std::int32_t count_ = 0;
     void* context_ = nullptr;
     Invoke invoke_ = nullptr;
     bool stopping_ = false;
