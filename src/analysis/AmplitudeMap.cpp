@@ -18,9 +18,9 @@ namespace {
 
 constexpr std::int32_t kCheckpointInterval = 10;
 constexpr std::int32_t kMaxThreads = 64;
-// Vectors of 4 bins whose kernels (128 KB each) one work item streams; four
-// stay in a 1 MB second-level cache beside the windows while the item's
-// neighbours reuse them.
+// Vectors of 4 bins (128 KB of kernels each) that a thread runs through for
+// all its slices before moving on: four fit a 1 MB second-level cache beside
+// the windows.
 constexpr std::int32_t kVectorsPerChunk = 4;
 
 [[nodiscard]] bool IsCheckpoint(std::int32_t slice) {
@@ -97,11 +97,11 @@ void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatM
 
     std::int32_t batchFirst = 0;
     std::int32_t batchCount = 0;
-    // Thread t takes the groups of three slices t, t + threads, ...: it reads
-    // their samples and transforms them, so the windows never leave its core
-    // (sharing them across cores cost a tenth of the speed on two cores).
-    // It goes through the kernels chunk by chunk, each chunk serving all its
-    // groups while cached.
+    // Thread t takes the three-slice groups t, t + threads, ... of the batch:
+    // it reads their samples and transforms them, so the windows never leave
+    // its core (sharing them across cores cost a tenth of the speed on two
+    // cores). It goes through the kernels chunk by chunk, each chunk serving
+    // all its groups while cached.
     auto job = [&](std::int32_t thread) {
         const std::int32_t groups = (batchCount + kTransformSlices - 1) / kTransformSlices;
         for (std::int32_t slot = thread * kTransformSlices; slot < batchCount;

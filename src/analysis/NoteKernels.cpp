@@ -87,7 +87,7 @@ void NoteKernels::CreateFrequencyMap(double factor) {
             // of high bins reach about 1800 radians, where that rounding shows.
             // Double cos and sin of that single, rounded to single, equal the
             // extended-precision ones for every tuning of -50..+50 cents, at a
-            // sixth of the time (8 ms per rebuild).
+            // sixth of the time (4 ms per rebuild).
             const float theta = static_cast<float>(twoPi * f * j / kSampleRate);
             const std::size_t index =
                 static_cast<std::size_t>(j) * kNoteBins + static_cast<std::size_t>(i);
