@@ -78,6 +78,9 @@ void RankLoudest(ConstNoteRow row, std::int32_t firstNoteBin, LoudestRow loudest
     std::fill(loudest.begin(), loudest.end(), 0.0f);
     for (std::int32_t i = std::max(firstNoteBin, 0); i <= kTopBin; ++i) {
         const float value = row[i];
+        // Most bins rank below the tenth entry (zeros always do).
+        if (!(value > loudest.back()))
+            continue;
         const auto entry = std::find_if(loudest.begin(), loudest.end(),
                                         [value](float ranked) { return value > ranked; });
         if (entry == loudest.end())
