@@ -3,6 +3,8 @@
 #include "common/Errors.h"
 #include "notes/SliceSelection.h"
 
+#include "support/RecordingProgress.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -15,15 +17,7 @@ namespace {
 using trx::FloatMatrix;
 using trx::kNoteBins;
 
-class RecordingProgress : public trx::ProgressReporter {
-public:
-    void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
-    void SetProgress(double fraction) override { fractions.push_back(fraction); }
-    void ResetProgress() override { ++resets; }
-    std::vector<std::string> statusTexts;
-    std::vector<double> fractions;
-    int resets = 0;
-};
+using trx::test::RecordingProgress;
 
 class RecordingAnalyser : public trx::AnalyserObserver {
 public:

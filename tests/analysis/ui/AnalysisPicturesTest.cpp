@@ -3,6 +3,7 @@
 #include "analysis/ui/TNoteMapBox.h"
 #include "common/Constants.h"
 #include "editor/NoteRows.h"
+#include "support/RecordingProgress.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,16 +17,7 @@ using namespace trx;
 
 namespace {
 
-class RecordingProgress : public ProgressReporter {
-public:
-    void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
-    void SetProgress(double fraction) override { fractions.push_back(fraction); }
-    void ResetProgress() override { ++resets; }
-
-    std::vector<std::string> statusTexts;
-    std::vector<double> fractions;
-    int resets = 0;
-};
+using trx::test::RecordingProgress;
 
 int NoteY(int bin) {
     return GetNoteY(static_cast<std::uint16_t>(bin));
