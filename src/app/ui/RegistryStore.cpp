@@ -35,8 +35,10 @@ void RegistryStore::Write(const QString& name, const QString& value) const {
 
 QString RegistryStore::Read(const QString& name) const {
     const std::unique_ptr<QSettings> store = OpenStore(iniFile_);
+    // A store that cannot be opened for reading holds no values, like a
+    // missing one.
     if (store->status() != QSettings::NoError) {
-        throw TremolundrixError("Unable to read " + store->fileName().toStdString());
+        return {};
     }
     return store->value(name).toString();
 }

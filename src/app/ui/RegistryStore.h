@@ -17,8 +17,8 @@ public:
     // Creates the store when it is missing. Throws TremolundrixError when
     // the value cannot be written.
     void Write(const QString& name, const QString& value) const;
-    // Empty when the store or the value does not exist. Throws
-    // TremolundrixError when the store cannot be read.
+    // Empty when the store or the value does not exist, or when the store
+    // cannot be read.
     [[nodiscard]] QString Read(const QString& name) const;
 
 private:

@@ -312,6 +312,42 @@ private slots:
         QCOMPARE(ResultCommandsAvailable(), 10);
         QVERIFY(!form->Saved);
         QVERIFY(!form->AbortForm().isVisible());
+
+        // The same file again, aborted at once: the maps are not cleared
+        // first, so the slices after the abort point keep what the first
+        // run left there.
+        Convert();
+        const float fullRun = state.AmplitudeMap(30, kNoteBin);
+        QVERIFY(fullRun > 0.0f);
+        QTimer::singleShot(0, form.get(), [this] { form->AbortForm().AbortBtnClick(); });
+        Convert();
+        QCOMPARE(state.LastAnalysedSlice, 8);
+        QCOMPARE(state.AmplitudeMap(30, kNoteBin), fullRun);
+    }
+
+    void ErrorInTheAnalysisIsReportedAfterEverythingIsRestored() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        form->show();
+        // A map that does not fit the recording makes the analysis fail.
+        form->State().AmplitudeMap.Resize(1, 107);
+        QString error;
+        bool restored = false;
+        modal.Queue(ScriptedAnswer::Run([&](QDialog& dialog) {
+            error = dialog.findChild<QLabel*>("ErrLabel")->text();
+            restored = !form->AbortForm().isVisible() && Child("TuningTB")->isEnabled() &&
+                       Child("OpenBtn")->isEnabled() && Action("Open1")->isEnabled() &&
+                       QGuiApplication::overrideCursor() == nullptr &&
+                       ResultCommandsAvailable() == 10 && !form->AnalysisRunning();
+            return int(QDialog::Accepted);
+        }));
+        // The filtering that always follows finds nothing to filter.
+        modal.Queue(ScriptedAnswer::Accept());
+        Convert();
+        QVERIFY2(error.endsWith(" occured in AnalyseWave"), qPrintable(error));
+        QVERIFY(error.size() > QString(" occured in AnalyseWave").size());
+        QVERIFY(restored);
+        QCOMPARE(modal.Requests().back().DialogTitle, QString("Unanticipated Error"));
+        QCOMPARE(modal.Unanswered(), 0);
     }
 
     void MenuAndShortcutsAreLockedWhileTheAnalysisRuns() {
@@ -515,6 +551,15 @@ private slots:
         trx::NoteKernels detuned;
         detuned.CreateFrequencyMap(trx::CentsRatio()[43]);
         QCOMPARE(form->State().NoteKernels.NoteFrequencies, detuned.NoteFrequencies);
+
+        // A folder that does not exist: reported under the command's name.
+        QString error;
+        const std::string nowhere = dir->File("no/such/folder.trs");
+        modal.Queue(ScriptedAnswer::Path(Q(nowhere)));
+        CaptureError(error);
+        Action("SaveSettings1")->trigger();
+        QVERIFY2(error.endsWith(" occured in SaveSettingsClick"), qPrintable(error));
+        QCOMPARE(form->SettingsFileName, Q(nowhere));
         QCOMPARE(modal.Unanswered(), 0);
     }
 
@@ -602,6 +647,13 @@ private slots:
         option->trigger();
         QVERIFY2(error.endsWith(" occured in WriteRegString"), qPrintable(error));
         QVERIFY(option->isChecked());
+
+        // A store that cannot be opened for reading holds no values: it
+        // reads empty, and nothing is reported.
+        form->SetRegistryStore(trx::RegistryStore(Q(dir->Path().string())));
+        const std::size_t asked = modal.Requests().size();
+        QCOMPARE(form->ReadRegString("Check Version"), QString());
+        QCOMPARE(modal.Requests().size(), asked);
         QCOMPARE(modal.Unanswered(), 0);
     }
 
