@@ -56,6 +56,25 @@ TEST(NoteKernels, PhaseIsRoundedToSingleBeforeTheCosine) {
     EXPECT_EQ(kernels.Sine(sample, bin), static_cast<float>(std::sin(static_cast<double>(theta))));
     // The unrounded phase would give visibly different kernels here.
     EXPECT_GT(std::fabs(kernels.Cosine(sample, bin) - static_cast<float>(std::cos(exact))), 1e-6f);
+
+    // Every cell equals the extended-precision cosine and sine of its phase
+    // rounded to single, at both ends of the tuning range.
+    trx::NoteKernels retuned;
+    for (int cents : {-50, 50}) {
+        retuned.CreateFrequencyMap(TuningFactor(cents));
+        int wrong = 0;
+        for (int i = 0; i < trx::kNoteBins; ++i) {
+            for (int j = 0; j < trx::kSliceLength; ++j) {
+                const float phase = static_cast<float>(2.0L * std::numbers::pi_v<long double> *
+                                                       retuned.NoteFrequencies[i] * j / 44100);
+                wrong += retuned.Cosine(j, i) !=
+                         static_cast<float>(std::cos(static_cast<long double>(phase)));
+                wrong += retuned.Sine(j, i) !=
+                         static_cast<float>(std::sin(static_cast<long double>(phase)));
+            }
+        }
+        EXPECT_EQ(wrong, 0) << cents << " cents";
+    }
 }
 
 TEST(NoteKernels, NonsenseTuningFactorIsRefusedAndChangesNothing) {
