@@ -12,8 +12,9 @@ namespace trx {
 // unsigned / 256 - 0.5, 16-bit as signed / 32768, 32-bit as signed /
 // 2147483648, little-endian; other widths give zeros. Sample i is element
 // slice * 2048 + i * ChannelStride. Never reads beyond buffer.ByteCount:
-// samples outside the data (a negative slice, one past the end, a truncated
-// last sample) read as 0.
+// samples outside the data (a negative slice, a slice past the data, a
+// truncated last sample) read as 0. Slice SliceCount still reads the bytes
+// of a trailing partial slice.
 void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
                      std::span<float, kSliceLength> window);
 
