@@ -1,10 +1,15 @@
 // The whole conversion of a one-minute recording through the core: open,
 // analyse, filter and save. Reports the time per minute of audio and the
-// share of it spent outside the analysis.
+// share of it spent outside the analysis. The filtering and the saving of
+// that minute are also timed alone, where the analysis does not drown them.
 
+#include "analysis/NoteKernels.h"
 #include "app/Conversion.h"
+#include "audio/SampleBuffer.h"
 #include "common/Constants.h"
 #include "common/ProgressReporter.h"
+#include "midi/MidiSave.h"
+#include "notes/NoteFilter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -146,6 +151,53 @@ BENCHMARK(BM_ConvertOneMinute)
     ->Arg(0)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// One analysed minute, kept for the filter and save benchmarks.
+const trx::ConversionResult& AnalysedMinute() {
+    static const trx::ConversionResult result = [] {
+        trx::ProgressReporter quiet;
+        return trx::RunConversion(SharedWorkspace().WavPath(), trx::ConversionSettings{}, quiet);
+    }();
+    return result;
+}
+
+// FilterAnalysis alone on the minute's amplitude map, default settings.
+void BM_FilterOneMinute(benchmark::State& state) {
+    const trx::ConversionResult& analysed = AnalysedMinute();
+    const trx::ConversionSettings settings;
+    const trx::NoteKernels kernels;
+    const trx::SampleBuffer samples;
+    trx::ProgressReporter quiet;
+    trx::FloatMatrix noteMap;
+    trx::FloatMatrix loudest;
+    float maximum = 0.0f;
+    for (auto _ : state) {
+        trx::FilterAnalysis(analysed.AmplitudeMap, analysed.LastAnalysedSlice, kernels, samples,
+                            settings, noteMap, loudest, maximum, quiet, nullptr);
+        benchmark::DoNotOptimize(noteMap.Data());
+    }
+}
+
+// The minute's MIDI file built in memory (no disk), then written to disk
+// (atomically, with its fsync).
+void BM_SaveOneMinute(benchmark::State& state) {
+    const trx::ConversionResult& analysed = AnalysedMinute();
+    const std::string path = SharedWorkspace().MidiPath();
+    const bool toDisk = state.range(0) != 0;
+    for (auto _ : state) {
+        if (toDisk) {
+            trx::SaveNoteMapAsMidi(path, analysed.NoteMap, analysed.NoteMapMaximum,
+                                   analysed.FirstNoteBin, 15, -1);
+        } else {
+            const auto bytes = trx::BuildMidiFromNoteMap(
+                path, analysed.NoteMap, analysed.NoteMapMaximum, analysed.FirstNoteBin, 15, -1);
+            benchmark::DoNotOptimize(bytes.data());
+        }
+    }
+}
+
+BENCHMARK(BM_FilterOneMinute)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveOneMinute)->ArgName("disk")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
