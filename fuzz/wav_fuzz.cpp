@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     } catch (const trx::TremolundrixError&) {
-        // Zero channels or rate: reported, not a crash.
+        // Zero channels, rate or block align: reported, not a crash.
     }
     int error = 0;
     if (!trx::CloseDataFile(file, error))

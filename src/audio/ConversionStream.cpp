@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 
 extern "C" {
@@ -29,6 +30,56 @@ constexpr std::size_t kParseChunk = 16384;
 constexpr std::size_t kSubFormatOffset = 8;
 // Least room offered to the resampler per call, in samples.
 constexpr int kFlushSamples = 4096;
+
+// Frames of MPEG audio hold at most this many samples per channel.
+constexpr int kLongestFrame = 1152;
+// Samples the resampler may give beyond the exact rate ratio at its flush.
+constexpr std::uint64_t kResamplerSlack = 64;
+
+// Cuts source into frames with parser, handing each to onFrame (false: a
+// failure, which ends the parse with false) until done() says to stop or the
+// parser has flushed its last frame. buffer is the padded copy the parser
+// reads from: kParseChunk bytes plus the input padding.
+template <class OnFrame, class Done>
+bool ParseFrames(AVCodecParserContext& parser, AVCodecContext& context,
+                 std::vector<std::uint8_t>& buffer, std::span<const std::uint8_t> source,
+                 OnFrame onFrame, Done done) {
+    std::size_t at = 0;
+    bool flushing = false;
+    while (!done()) {
+        const std::size_t chunk = std::min(kParseChunk, source.size() - at);
+        flushing = chunk == 0;
+        if (!flushing)
+            std::memcpy(buffer.data(), source.data() + at, chunk);
+        std::memset(buffer.data() + chunk, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+        at += chunk;
+        const std::uint8_t* input = flushing ? nullptr : buffer.data();
+        int remaining = static_cast<int>(chunk);
+        // The parser may hand out a buffered frame without taking input, but
+        // never many times in a row; more would be a loop that never ends.
+        int idleSteps = 0;
+        do {
+            std::uint8_t* frame = nullptr;
+            int frameSize = 0;
+            const int used = av_parser_parse2(&parser, &context, &frame, &frameSize, input,
+                                              remaining, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            if (used < 0)
+                return false;
+            if (frameSize > 0 && !onFrame(frame, frameSize))
+                return false;
+            if (used == 0 && (frameSize == 0 || ++idleSteps > 16))
+                break;
+            if (used > 0)
+                idleSteps = 0;
+            if (input != nullptr)
+                input += used;
+            remaining -= used;
+        } while (remaining > 0 && !done());
+        if (flushing)
+            break;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -197,41 +248,39 @@ bool ConversionStream::ConvertBlocks(std::span<const std::uint8_t> source) {
 }
 
 bool ConversionStream::ConvertParsed(std::span<const std::uint8_t> source) {
-    std::size_t at = 0;
-    bool flushing = false;
-    while (!Full()) {
-        const std::size_t chunk = std::min(kParseChunk, source.size() - at);
-        flushing = chunk == 0;
-        if (!flushing)
-            std::memcpy(parseBuffer_.data(), source.data() + at, chunk);
-        std::memset(parseBuffer_.data() + chunk, 0, AV_INPUT_BUFFER_PADDING_SIZE);
-        at += chunk;
-        const std::uint8_t* input = flushing ? nullptr : parseBuffer_.data();
-        int remaining = static_cast<int>(chunk);
-        // The parser may hand out a buffered frame without taking input, but
-        // never many times in a row; more would be a loop that never ends.
-        int idleSteps = 0;
-        do {
-            std::uint8_t* frame = nullptr;
-            int frameSize = 0;
-            const int used = av_parser_parse2(parser_.get(), decoder_.get(), &frame, &frameSize,
-                                              input, remaining, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-            if (used < 0)
-                return false;
-            if (frameSize > 0 && !DecodePacket(frame, static_cast<std::size_t>(frameSize), true))
-                return false;
-            if (used == 0 && (frameSize == 0 || ++idleSteps > 16))
-                break;
-            if (used > 0)
-                idleSteps = 0;
-            if (input != nullptr)
-                input += used;
-            remaining -= used;
-        } while (remaining > 0 && !Full());
-        if (flushing)
-            break;
-    }
-    return true;
+    return ParseFrames(
+        *parser_, *decoder_, parseBuffer_, source,
+        [this](const std::uint8_t* frame, int frameSize) {
+            return DecodePacket(frame, static_cast<std::size_t>(frameSize), true);
+        },
+        [this] { return Full(); });
+}
+
+std::uint64_t ConversionStream::CountOutputBytes(std::span<const std::uint8_t> source) const {
+    if (shape_ != PacketShape::Parsed)
+        return 0;
+    // A parser and context of their own, so the decoder's state is untouched;
+    // the parser sets the context's rate from each frame header.
+    std::unique_ptr<AVCodecParserContext, Deleters> parser(av_parser_init(decoder_->codec_id));
+    std::unique_ptr<AVCodecContext, Deleters> context(avcodec_alloc_context3(decoder_->codec));
+    if (!parser || !context)
+        return 0;
+    std::vector<std::uint8_t> buffer(kParseChunk + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    long double samples = 0; // at 44100 Hz
+    const bool parsed = ParseFrames(
+        *parser, *context, buffer, source,
+        [&](const std::uint8_t*, int) {
+            // Without a duration the frame counts as the longest MPEG audio
+            // frame.
+            const int frameSamples = parser->duration > 0 ? parser->duration : kLongestFrame;
+            const int rate = context->sample_rate > 0 ? context->sample_rate : inRate_;
+            samples += static_cast<long double>(frameSamples) * kSampleRate / rate;
+            return true;
+        },
+        [] { return false; });
+    if (!parsed)
+        return 0;
+    return (static_cast<std::uint64_t>(std::ceil(samples)) + kResamplerSlack) * 2;
 }
 
 bool ConversionStream::DecodePacket(const std::uint8_t* data, std::size_t size, bool tolerated) {

@@ -44,6 +44,12 @@ public:
     // source cannot be decoded.
     [[nodiscard]] bool Convert(ConversionHeader& header);
 
+    // Bytes of analysis samples that source decodes to, counted from the
+    // frame headers of a parsed bit stream (MPEG audio), whose byte rate says
+    // little about its samples; 0 when the stream cannot tell without
+    // decoding.
+    [[nodiscard]] std::uint64_t CountOutputBytes(std::span<const std::uint8_t> source) const;
+
 private:
     struct Deleters {
         void operator()(AVCodecContext* context) const;

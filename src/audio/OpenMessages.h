@@ -9,6 +9,7 @@ inline constexpr const char* kNoFormatHeaderMessage = "Invalid WAV file - format
 inline constexpr const char* kNoDataBlockMessage = "Invalid WAV file - unable to find data block";
 inline constexpr const char* kZeroChannelsOrRateMessage =
     "Invalid WAV file - channel count or sample rate is 0";
+inline constexpr const char* kZeroBlockAlignMessage = "Invalid WAV file - block align is 0";
 
 inline constexpr const char* kNoConverterMessage = "Unable to convert WAV file to required format";
 inline constexpr const char* kStreamOpenMessage = "Unable to open conversion stream for WAV file";

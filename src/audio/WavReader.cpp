@@ -107,10 +107,14 @@ OpenResult ReadSoundFile(const std::string& path, SoundFile& file, CodecList& co
 
     // Mono 44100 Hz PCM the analysis can read as it is (1, 2 or 4 bytes per
     // sample) stays in the mapped file; everything else, 24-bit samples
-    // included, is converted.
-    const bool inPlace = format.FormatTag == kWaveFormatPcm && format.SamplesPerSec == 44100 &&
-                         format.Channels == 1 &&
-                         (sampleWidth == 1 || sampleWidth == 2 || sampleWidth == 4);
+    // included, is converted. Such a file without a sample width has no
+    // slices to count.
+    const bool analysisLayout =
+        format.FormatTag == kWaveFormatPcm && format.SamplesPerSec == 44100 && format.Channels == 1;
+    if (analysisLayout && sampleWidth == 0)
+        throw TremolundrixError(kZeroBlockAlignMessage, path);
+    const bool inPlace =
+        analysisLayout && (sampleWidth == 1 || sampleWidth == 2 || sampleWidth == 4);
     if (inPlace) {
         file.Buffer.Samples = bytes.data() + std::min<std::uint64_t>(file.DataOffset, bytes.size());
         file.Buffer.ByteCount = file.DataSize;

@@ -43,7 +43,18 @@ std::optional<std::string> ConvertToAnalysisFormat(SoundFile& file, const WaveFo
     if (!stream)
         return kStreamOpenMessage;
 
-    const std::uint64_t size = ConversionBufferSize(source, file.DataSize);
+    const std::span<const std::uint8_t> bytes = file.MappedView.Bytes();
+    const auto offset =
+        static_cast<std::size_t>(std::min<std::uint64_t>(file.DataOffset, bytes.size()));
+    const std::span<const std::uint8_t> data =
+        bytes.subspan(offset, std::min<std::size_t>(file.DataSize, bytes.size() - offset));
+
+    // The size rule counts samples from the bits per sample, which a
+    // low-rate bit stream rounds up (a 32 kbit/s mono MP3 at 44100 Hz holds
+    // 0.73 bits per sample, counted as 1): such a block is made as large as
+    // the stream's frames decode to, so the end of the recording is kept.
+    const std::uint64_t size =
+        std::max(ConversionBufferSize(source, file.DataSize), stream->CountOutputBytes(data));
     if (size > kLargestBuffer)
         return kBufferAllocationMessage;
     try {
@@ -55,11 +66,7 @@ std::optional<std::string> ConvertToAnalysisFormat(SoundFile& file, const WaveFo
     file.ConvertedBufferSize = static_cast<std::size_t>(size);
 
     ConversionHeader header;
-    const std::span<const std::uint8_t> bytes = file.MappedView.Bytes();
-    const auto offset =
-        static_cast<std::size_t>(std::min<std::uint64_t>(file.DataOffset, bytes.size()));
-    header.Source =
-        bytes.subspan(offset, std::min<std::size_t>(file.DataSize, bytes.size() - offset));
+    header.Source = data;
     header.Destination = {file.ConvertedBuffer.get(), file.ConvertedBufferSize};
     if (!stream->Convert(header))
         return kConversionFailedMessage;

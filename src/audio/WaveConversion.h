@@ -21,10 +21,11 @@ namespace trx {
 
 // Converts the open file's data (DataOffset, DataSize) to 16-bit mono 44100 Hz
 // samples in a newly allocated ConvertedBuffer and points file.Buffer at
-// them; DataSize becomes the bytes produced. Returns the fixed message of a
-// failure, nothing on success. formatExtra: the format chunk's bytes from file
-// offset 36 on. A buffer left behind by a failure is released by
-// CloseDataFile.
+// them; DataSize becomes the bytes produced. The block has
+// ConversionBufferSize bytes, or more where a bit stream's frames decode to
+// more. Returns the fixed message of a failure, nothing on success.
+// formatExtra: the format chunk's bytes from file offset 36 on. A buffer left
+// behind by a failure is released by CloseDataFile.
 [[nodiscard]] std::optional<std::string>
 ConvertToAnalysisFormat(SoundFile& file, const WaveFormat& source,
                         std::span<const std::uint8_t> formatExtra, CodecList& codecs,

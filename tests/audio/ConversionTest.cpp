@@ -151,6 +151,51 @@ INSTANTIATE_TEST_SUITE_P(
                    23}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.name; });
 
+TEST(ConversionTest, LowBitRateMp3KeepsTheEndOfTheRecording) {
+    // At a low byte rate the bits per sample round up, so the size rule
+    // alone leaves room for less than the frames decode to. The same second
+    // at a high bit rate, where the rule suffices, has as many frames.
+    struct Case {
+        std::uint32_t rate;
+        std::int64_t lowBitRate;
+        std::int64_t highBitRate;
+    };
+    for (const Case c : {Case{44100, 32000, 128000}, Case{48000, 32000, 128000}}) {
+        SCOPED_TRACE(c.rate);
+        TempDir dir;
+        Opener low;
+        WriteBytes(dir.File("low.wav"),
+                   EncodedSine("libmp3lame", kWaveFormatMpegLayer3, 1, c.rate, 0, c.lowBitRate));
+        ASSERT_TRUE(low.Open(dir.File("low.wav")).Ok());
+        Opener high;
+        const std::vector<std::uint8_t> highFile =
+            EncodedSine("libmp3lame", kWaveFormatMpegLayer3, 1, c.rate, 0, c.highBitRate);
+        WriteBytes(dir.File("high.wav"), highFile);
+        ASSERT_TRUE(high.Open(dir.File("high.wav")).Ok());
+        // Where the rule suffices, it alone sizes the block. The header
+        // before the data: RIFF, WAVE, a 30-byte format chunk, the data tag.
+        const auto highAvgBytes = static_cast<std::uint32_t>(c.highBitRate / 8);
+        const WaveFormat highFormat{kWaveFormatMpegLayer3,
+                                    1,
+                                    c.rate,
+                                    highAvgBytes,
+                                    1,
+                                    DeriveBitsPerSample(1, c.rate, highAvgBytes, 1),
+                                    0};
+        EXPECT_EQ(
+            high.file.ConvertedBufferSize,
+            ConversionBufferSize(highFormat, static_cast<std::uint32_t>(highFile.size() - 58)));
+
+        EXPECT_NEAR(static_cast<double>(low.file.DataSize), static_cast<double>(high.file.DataSize),
+                    8.0);
+        EXPECT_LE(low.file.DataSize, low.file.ConvertedBufferSize);
+        // The tone is still there at the end of the second that went in.
+        const std::vector<std::int16_t> samples = Samples16(low.file.Buffer);
+        ASSERT_GE(samples.size(), 44100u);
+        EXPECT_NEAR(ToneAmplitude(samples, kTone, 44100 - 4410, 4410) / kHalfScale, 1.0, 0.1);
+    }
+}
+
 TEST(ConversionTest, EveryListedRateConvertsToTheAnalysisRate) {
     for (const std::uint32_t rate : {8000u, 11025u, 12000u, 16000u, 22050u, 24000u, 32000u, 48000u,
                                      88200u, 96000u, 176400u, 192000u}) {
@@ -234,6 +279,17 @@ TEST(ConversionTest, HeaderBitsAreIgnoredInFavourOfTheDerivedOnes) {
     bytes[32] = 3;
     WriteBytes(dir.File("align3.wav"), bytes);
     EXPECT_EQ(opener.Open(dir.File("align3.wav")).Message, kNoConverterMessage);
+}
+
+TEST(ConversionTest, DerivedBitsTakeTheSmallerOfBlockAlignAndByteRate) {
+    // The byte rate's side rounds halves to even: 2.5 and 3.5 bits.
+    EXPECT_EQ(DeriveBitsPerSample(2, 8000, 5000, 100), 2);
+    EXPECT_EQ(DeriveBitsPerSample(2, 8000, 7000, 100), 4);
+    // The block align's side: 3 bytes of stereo hold 12 bits a sample.
+    EXPECT_EQ(DeriveBitsPerSample(2, 48000, 192000, 3), 12);
+    // Both sides are 16-bit numbers: 8193 bytes of mono are 65544 bits,
+    // which wrap to 8.
+    EXPECT_EQ(DeriveBitsPerSample(1, 44100, 88200, 8193), 8);
 }
 
 TEST(ConversionTest, FormatsWithoutAConverterGiveTheFixedMessage) {

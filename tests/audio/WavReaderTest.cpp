@@ -191,10 +191,18 @@ TEST_F(WavReaderTest, ZeroChannelsOrRateIsAnErrorNotADivisionByZero) {
     } catch (const TremolundrixError& error) {
         EXPECT_STREQ(error.what(), kZeroChannelsOrRateMessage);
     }
-    // A block align of 0 leaves nothing to read in place: it goes to the
-    // converter, which lists no such format.
+    // A mono 44100 Hz file with a block align of 0 has no sample width to
+    // count slices by; in any other file the converter lists no such format.
     bytes = Mono16(100);
     bytes[32] = 0;
+    try {
+        (void)OpenBytes(bytes);
+        FAIL() << "no error";
+    } catch (const TremolundrixError& error) {
+        EXPECT_STREQ(error.what(), kZeroBlockAlignMessage);
+    }
+    bytes[24] = 0x22; // 22050 Hz
+    bytes[25] = 0x56;
     EXPECT_EQ(OpenBytes(bytes).Message, kNoConverterMessage);
 }
 
