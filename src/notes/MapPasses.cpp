@@ -37,40 +37,57 @@ struct FluctuationState {
     std::int32_t OnsetSlice = 0;
 };
 
+// The band and the swell limit of the amplitude-fluctuation pass, formed
+// once in extended precision.
+struct FluctuationBand {
+    explicit FluctuationBand(Extended f)
+        : Low(1 - f)
+        , High(1 + f)
+        , Rise(kReattackRise + f) {}
+    Extended Low;
+    Extended High;
+    Extended Rise;
+};
+
+// The stored results of one operation on singles (S + v, S - v, S / n)
+// are formed in single precision: rounding the exact result to the 64 bits
+// of extended precision first and then to single gives the same single,
+// since 64 >= 2 x 24 + 2. S x (n - 1) / n is exact up to the division and
+// is formed in double, which likewise rounds as extended does while n is
+// small (n counts the positive cells of the last five slices, so n <= 5).
+
 // Step 2 of the amplitude-fluctuation pass at slice j of one bin: v is the
 // cell, before/after the cells of slices j - 1 and j + 1, gone that of
 // j - 5. Changes the cell and the cell before.
 void SmoothCell(FluctuationState& state, std::int32_t j, float& cell, float& before, float after,
-                float gone, Extended f) {
-    const Extended low = 1 - f;
-    const Extended high = 1 + f;
+                float gone, const FluctuationBand& band) {
     float v = cell;
     if (v == 0.0f && state.Count > 0) {
-        const float mean = Single(Extended{state.Sum} / state.Count);
-        if (low * mean < after && after < high * mean)
+        const float mean = state.Sum / static_cast<float>(state.Count);
+        if (band.Low * mean < after && after < band.High * mean)
             cell = mean;
-    } else if (state.Onset > 0.0f && state.Count > 0 && v > (kReattackRise + f) * state.Onset &&
-               v > (Extended{state.Sum} / state.Count) * high && before > 0.0f &&
+    } else if (state.Onset > 0.0f && state.Count > 0 && v > band.Rise * state.Onset &&
+               v > (Extended{state.Sum} / state.Count) * band.High && before > 0.0f &&
                j - state.OnsetSlice > kReattackDelay) {
         // Split the note: the slice before the swell falls silent.
-        state.Sum = Single(Extended{state.Sum} - before);
+        state.Sum = state.Sum - before;
         --state.Count;
         before = 0.0f;
         state.OnsetSlice = j;
     } else if (state.Count > 0) {
-        const float mean = Single(Extended{state.Sum} / state.Count);
-        if (low * mean < v && v < high * mean)
+        const float mean = state.Sum / static_cast<float>(state.Count);
+        if (band.Low * mean < v && v < band.High * mean)
             cell = mean;
     }
 
     // A slice leaving the window takes the current mean with it.
     v = cell;
     if (gone > 0.0f && state.Count > 0) {
-        state.Sum = Single(Extended{state.Sum} * (state.Count - 1) / state.Count);
+        state.Sum = static_cast<float>(double{state.Sum} * (state.Count - 1) / state.Count);
         --state.Count;
     }
     if (v > 0.0f) {
-        state.Sum = Single(Extended{state.Sum} + v);
+        state.Sum = state.Sum + v;
         ++state.Count;
         if (before == 0.0f) {
             state.Onset = v;
@@ -81,6 +98,7 @@ void SmoothCell(FluctuationState& state, std::int32_t j, float& cell, float& bef
 
 void SmoothSlices(FloatMatrix& noteMap, std::int32_t first, Extended f) {
     const std::int32_t sliceCount = noteMap.Rows();
+    const FluctuationBand band(f);
     std::array<FluctuationState, kNoteBins> states{};
     for (std::int32_t j = 0; j <= 4 && j < sliceCount; ++j) {
         const auto row = noteMap.Row(j);
@@ -94,7 +112,7 @@ void SmoothSlices(FloatMatrix& noteMap, std::int32_t first, Extended f) {
                     state.OnsetSlice = j;
                 }
             }
-            state.Sum = Single(Extended{state.Sum} + v);
+            state.Sum = state.Sum + v;
         }
     }
     for (std::int32_t j = 5; j <= sliceCount - 2; ++j) {
@@ -107,7 +125,7 @@ void SmoothSlices(FloatMatrix& noteMap, std::int32_t first, Extended f) {
             // A silent cell with nothing in the window changes nothing.
             if (cells[i] == 0.0f && state.Count == 0)
                 continue;
-            SmoothCell(state, j, cells[i], before[i], after[i], gone[i], f);
+            SmoothCell(state, j, cells[i], before[i], after[i], gone[i], band);
         }
     }
 }

@@ -12,6 +12,8 @@ namespace {
 constexpr std::int32_t kTopBin = kNoteBins - 1;
 // Spread removal tests peaks up to this bin only.
 constexpr std::int32_t kLastSpreadPeak = 50;
+// Bins looked at together where a step can pass over or combine them.
+constexpr std::int32_t kBlock = 8;
 
 // Neighbour suppression as the sweep k = first..105 reads: each step on the
 // row as the steps before it left it.
@@ -70,29 +72,41 @@ void SuppressNeighboursInOrder(NoteRow row, std::int32_t first, Extended n) {
     if (unsure != 0)
         return false;
 
-    // The chain, branch-free. Bin k - 1 is settled at step k: cleared as
-    // the upper neighbour of step k - 2 or the lower one of step k.
-    std::int32_t clearedBefore = 0; // bin k - 1, by step k - 2
-    std::int32_t clearedNow = 0;    // bin k, by step k - 1
+    // The chain. Bin k - 1 is settled at step k: cleared as the upper
+    // neighbour of step k - 2 or the lower one of step k. The flags are
+    // kept apart and applied after, so no branch depends on the row.
+    std::array<std::int32_t, kNoteBins> cleared; // bins first - 1..106
+    std::int32_t clearedBefore = 0;              // bin k - 1, by step k - 2
+    std::int32_t clearedNow = 0;                 // bin k, by step k - 1
     for (std::int32_t k = first; k <= kTopBin - 1; ++k) {
         const std::int32_t acts = clearedNow ^ 1;
-        if ((clearedBefore | (acts & clearsLower[k])) != 0)
-            row[k - 1] = 0.0f;
+        cleared[k - 1] = clearedBefore | (acts & clearsLower[k]);
         clearedBefore = clearedNow;
         clearedNow = acts & clearsUpper[k];
     }
-    if (clearedBefore != 0)
-        row[kTopBin - 1] = 0.0f;
-    if (clearedNow != 0)
-        row[kTopBin] = 0.0f;
+    cleared[kTopBin - 1] = clearedBefore;
+    cleared[kTopBin] = clearedNow;
+    for (std::int32_t j = first - 1; j <= kTopBin; ++j)
+        row[j] = cleared[j] != 0 ? 0.0f : row[j];
     return true;
 }
 
 } // namespace
 
 float SliceMaximum(ConstNoteRow row, std::int32_t firstNoteBin) {
+    // A strictly greater value replaces the maximum, which starts at +0, so
+    // the result is the largest value above 0 in any order: eight running
+    // maxima over interleaved bins are met at the end.
+    std::array<float, kBlock> lanes{};
+    std::int32_t i = std::max(firstNoteBin, 0);
+    for (; i + kBlock <= kNoteBins; i += kBlock)
+        for (std::int32_t k = 0; k < kBlock; ++k)
+            lanes[k] = row[i + k] > lanes[k] ? row[i + k] : lanes[k];
     float maximum = 0.0f;
-    for (std::int32_t i = std::max(firstNoteBin, 0); i <= kTopBin; ++i)
+    for (const float lane : lanes)
+        if (lane > maximum)
+            maximum = lane;
+    for (; i <= kTopBin; ++i)
         if (row[i] > maximum)
             maximum = row[i];
     return maximum;
@@ -103,6 +117,18 @@ void RemoveSpread(NoteRow row, std::int32_t firstNoteBin, std::int32_t amplitude
     // The test reads two bins below the candidate, so bin 2 is the lowest
     // candidate whatever the first analysed bin.
     for (std::int32_t j = std::max(firstNoteBin, 2); j <= kLastSpreadPeak; ++j) {
+        // A block of candidates none of which is a peak with falling flanks
+        // is passed over at once; the row does not change within it.
+        if ((j - 2) % kBlock == 0 && j + kBlock - 1 <= kLastSpreadPeak) {
+            std::int32_t peaks = 0;
+            for (std::int32_t k = j; k < j + kBlock; ++k)
+                peaks += (row[k] > row[k + 1]) & (row[k] > row[k - 1]) & (row[k + 1] > row[k + 2]) &
+                         (row[k - 1] > row[k - 2]);
+            if (peaks == 0) {
+                j += kBlock - 1;
+                continue;
+            }
+        }
         const Extended peak = row[j];
         if (!(row[j] > row[j + 1] && row[j] > row[j - 1] && row[j + 1] > row[j + 2] &&
               row[j - 1] > row[j - 2]))
@@ -142,24 +168,36 @@ void ApplyChordThreshold(NoteRow row, std::int32_t firstNoteBin, std::int32_t ch
                          float sliceMaximum) {
     const float h = static_cast<float>(chordThreshold * Extended{sliceMaximum} / 100);
     for (std::int32_t bin = std::max(firstNoteBin, 0); bin <= kTopBin - 1; ++bin)
-        if (row[bin] < h)
-            row[bin] = 0.0f;
+        row[bin] = row[bin] < h ? 0.0f : row[bin];
 }
 
 void RankLoudest(ConstNoteRow row, std::int32_t firstNoteBin, LoudestRow loudest) {
     std::fill(loudest.begin(), loudest.end(), 0.0f);
-    for (std::int32_t i = std::max(firstNoteBin, 0); i <= kTopBin; ++i) {
-        const float value = row[i];
+    const auto rank = [&loudest](float value) {
         // Most bins rank below the tenth entry (zeros always do).
         if (!(value > loudest.back()))
-            continue;
+            return;
         const auto entry = std::find_if(loudest.begin(), loudest.end(),
                                         [value](float ranked) { return value > ranked; });
         if (entry == loudest.end())
-            continue;
+            return;
         std::move_backward(entry, loudest.end() - 1, loudest.end());
         *entry = value;
+    };
+    std::int32_t i = std::max(firstNoteBin, 0);
+    for (; i + kBlock <= kNoteBins; i += kBlock) {
+        // The tenth entry only grows, so a block whose bins are all at or
+        // below it now would rank none of them.
+        const float tenth = loudest.back();
+        std::int32_t above = 0;
+        for (std::int32_t k = 0; k < kBlock; ++k)
+            above += row[i + k] > tenth;
+        if (above != 0)
+            for (std::int32_t k = 0; k < kBlock; ++k)
+                rank(row[i + k]);
     }
+    for (; i <= kTopBin; ++i)
+        rank(row[i]);
 }
 
 void LimitPolyphony(NoteRow row, std::span<const float, kLoudestCount> loudest,
@@ -168,9 +206,21 @@ void LimitPolyphony(NoteRow row, std::span<const float, kLoudestCount> loudest,
     const float t = loudest[static_cast<std::size_t>(entry)];
     if (!(t > 0.0f))
         return;
+    // A bin goes when it is weak and bin - 1 is 0, as it came or cleared:
+    // the weak and silent bins are found all at once, the chain of
+    // clearings runs on flags, and the row is changed after.
+    std::array<std::int32_t, kNoteBins> weak;
+    std::array<std::int32_t, kNoteBins> silent;
+    for (std::int32_t bin = 0; bin <= kTopBin; ++bin) {
+        weak[bin] = (row[bin] > 0.0f) & (row[bin] < t);
+        silent[bin] = row[bin] == 0.0f;
+    }
+    std::array<std::int32_t, kNoteBins> cleared;
+    cleared[0] = 0;
     for (std::int32_t bin = 1; bin <= kTopBin; ++bin)
-        if (row[bin] > 0.0f && row[bin - 1] == 0.0f && row[bin] < t)
-            row[bin] = 0.0f;
+        cleared[bin] = weak[bin] & (silent[bin - 1] | cleared[bin - 1]);
+    for (std::int32_t bin = 1; bin <= kTopBin; ++bin)
+        row[bin] = cleared[bin] != 0 ? 0.0f : row[bin];
 }
 
 } // namespace trx
