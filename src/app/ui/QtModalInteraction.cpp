@@ -1,9 +1,38 @@
 #include "app/ui/QtModalInteraction.h"
 
+#include <QCursor>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGuiApplication>
+
+#include <vector>
 
 namespace trx {
+namespace {
+
+// A question or message shown while a busy cursor is set (an open that
+// fails during its conversion, say) waits for the user: show the normal
+// pointer over it and put the busy cursor back afterwards.
+class NormalCursorWhileModal {
+public:
+    NormalCursorWhileModal() {
+        while (const QCursor* cursor = QGuiApplication::overrideCursor()) {
+            saved_.push_back(*cursor);
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
+    NormalCursorWhileModal(const NormalCursorWhileModal&) = delete;
+    NormalCursorWhileModal& operator=(const NormalCursorWhileModal&) = delete;
+    ~NormalCursorWhileModal() {
+        for (auto cursor = saved_.rbegin(); cursor != saved_.rend(); ++cursor)
+            QGuiApplication::setOverrideCursor(*cursor);
+    }
+
+private:
+    std::vector<QCursor> saved_;
+};
+
+} // namespace
 
 QStringList QtModalInteraction::ToNameFilters(const QString& filter) {
     QStringList result;
@@ -23,6 +52,7 @@ QStringList QtModalInteraction::ToNameFilters(const QString& filter) {
 }
 
 bool QtModalInteraction::RunFileDialog(QWidget* owner, FileDialog& dialog, bool save) {
+    const NormalCursorWhileModal pointer;
     QFileDialog box(owner, dialog.Title);
     box.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(save || !dialog.FileMustExist ? QFileDialog::AnyFile
@@ -60,6 +90,7 @@ bool QtModalInteraction::RunSaveDialog(QWidget* owner, FileDialog& dialog) {
 }
 
 QMessageBox::StandardButton QtModalInteraction::Ask(QWidget* owner, const MessageRequest& request) {
+    const NormalCursorWhileModal pointer;
     QMessageBox box(request.Icon, request.Caption, request.Text, request.Buttons, owner);
     const int answer = box.exec();
     const auto button = static_cast<QMessageBox::StandardButton>(answer);
@@ -71,11 +102,13 @@ QMessageBox::StandardButton QtModalInteraction::Ask(QWidget* owner, const Messag
 }
 
 void QtModalInteraction::Tell(QWidget* owner, const MessageRequest& request) {
+    const NormalCursorWhileModal pointer;
     QMessageBox box(request.Icon, request.Caption, request.Text, request.Buttons, owner);
     box.exec();
 }
 
 int QtModalInteraction::Exec(QDialog& dialog) {
+    const NormalCursorWhileModal pointer;
     return dialog.exec();
 }
 

@@ -7,6 +7,7 @@
 #include "controls/ui/THemisphereButton.h"
 #include "support/ScriptedInteraction.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -158,6 +159,23 @@ private slots:
                  QStringList({"MIDI files (*.mid *.mdi *.midi)"}));
         QVERIFY(trx::QtModalInteraction::ToNameFilters("").isEmpty());
         QVERIFY(trx::QtModalInteraction::ToNameFilters("dangling").isEmpty());
+    }
+
+    void MessageOverABusyWindowShowsTheNormalPointer() {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        bool busyWhileShown = true;
+        QTimer::singleShot(0, [&busyWhileShown] {
+            busyWhileShown = QGuiApplication::overrideCursor() != nullptr;
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        trx::QtModalInteraction modal;
+        modal.Tell(nullptr, {"Unable to convert WAV file to required format", "Tremolundrix",
+                             QMessageBox::Ok, QMessageBox::NoIcon});
+        QVERIFY(!busyWhileShown);
+        QVERIFY(QGuiApplication::overrideCursor() != nullptr);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QGuiApplication::restoreOverrideCursor();
     }
 };
 
