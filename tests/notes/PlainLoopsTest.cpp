@@ -1,6 +1,6 @@
-// The quick forms of neighbour suppression and of the map passes against
-// the plain loops they replace, on seeded random rows and maps: every cell
-// must come out bit for bit the same.
+// The quick forms of the per-slice steps and of the map passes against the
+// plain loops they replace, on seeded random rows and maps: every cell must
+// come out bit for bit the same.
 
 #include "common/Errors.h"
 #include "notes/Extended.h"
@@ -42,6 +42,69 @@ void SuppressNeighbours(std::span<float, kNoteBins> row, std::int32_t firstNoteB
         if (scaled > row[k - 1])
             row[k - 1] = 0.0f;
     }
+}
+
+float SliceMaximum(std::span<const float, kNoteBins> row, std::int32_t first) {
+    float maximum = 0.0f;
+    for (std::int32_t i = std::max(first, 0); i <= kTop; ++i)
+        if (row[i] > maximum)
+            maximum = row[i];
+    return maximum;
+}
+
+void RemoveSpread(std::span<float, kNoteBins> row, std::int32_t first, std::int32_t fluctuation) {
+    const Extended f = fluctuation / Extended{100};
+    for (std::int32_t j = std::max(first, 2); j <= 50; ++j) {
+        if (!(row[j] > row[j + 1] && row[j] > row[j - 1] && row[j + 1] > row[j + 2] &&
+              row[j - 1] > row[j - 2]))
+            continue;
+        if (!(std::fabs((Extended{row[j + 1]} - row[j - 1]) / row[j]) < f &&
+              std::fabs((Extended{row[j + 2]} - row[j - 2]) / row[j]) < f))
+            continue;
+        std::int32_t k = j + 1;
+        float last;
+        do {
+            last = row[k];
+            row[k] = 0.0f;
+            ++k;
+        } while (k != kTop && !(row[k] > last));
+        k = j - 1;
+        do {
+            last = row[k];
+            row[k] = 0.0f;
+            --k;
+        } while (k != 0 && !(row[k] > last));
+    }
+}
+
+void ApplyChordThreshold(std::span<float, kNoteBins> row, std::int32_t first,
+                         std::int32_t threshold, float maximum) {
+    const float h = static_cast<float>(threshold * Extended{maximum} / 100);
+    for (std::int32_t bin = std::max(first, 0); bin <= kTop - 1; ++bin)
+        if (row[bin] < h)
+            row[bin] = 0.0f;
+}
+
+void RankLoudest(std::span<const float, kNoteBins> row, std::int32_t first,
+                 std::span<float, trx::kLoudestCount> loudest) {
+    std::fill(loudest.begin(), loudest.end(), 0.0f);
+    for (std::int32_t i = std::max(first, 0); i <= kTop; ++i)
+        for (std::size_t k = 0; k < loudest.size(); ++k)
+            if (row[i] > loudest[k]) {
+                std::move_backward(loudest.begin() + static_cast<std::ptrdiff_t>(k),
+                                   loudest.end() - 1, loudest.end());
+                loudest[k] = row[i];
+                break;
+            }
+}
+
+void LimitPolyphony(std::span<float, kNoteBins> row,
+                    std::span<const float, trx::kLoudestCount> loudest, std::int32_t polyphony) {
+    const float t = loudest[static_cast<std::size_t>(polyphony - 1)];
+    if (t > 0.0f)
+        for (std::int32_t bin = 1; bin <= kTop; ++bin)
+            if (row[bin] > 0.0f && row[bin - 1] == 0.0f && row[bin] < t)
+                row[bin] = 0.0f;
 }
 
 float Single(Extended value) {
@@ -212,6 +275,55 @@ TEST(PlainLoops, NeighbourSuppressionClearsTheSameBins) {
         trx::SuppressNeighbours(row, first, threshold);
         ASSERT_EQ(Bits(row), Bits(expected))
             << "trial " << trial << ", first bin " << first << ", threshold " << threshold;
+    }
+}
+
+TEST(PlainLoops, SliceStepsKeepTheSameBins) {
+    std::mt19937 random(31337);
+    std::array<float, kNoteBins> row;
+    for (int trial = 0; trial < 20000; ++trial) {
+        // Raw rows: every bin positive, with narrow symmetric peaks; or
+        // rows with many zeros and repeated values.
+        const bool raw = trial % 2 == 0;
+        for (std::int32_t i = 0; i < kNoteBins; ++i)
+            row[i] = raw ? std::exp(std::normal_distribution<float>(0.0f, 1.0f)(random))
+                         : Magnitude(random, row, i);
+        for (int peaks = std::uniform_int_distribution<int>(0, 4)(random); peaks > 0; --peaks) {
+            const std::int32_t at = std::uniform_int_distribution<int>(2, 60)(random);
+            const float top = static_cast<float>(std::uniform_int_distribution<int>(5, 40)(random));
+            const float side = std::uniform_real_distribution<float>(0.3f, 0.8f)(random);
+            row[at] = top;
+            row[at - 1] = top * side;
+            row[at + 1] = top * side * std::uniform_real_distribution<float>(0.8f, 1.2f)(random);
+            row[at - 2] = row[at - 1] * side;
+            row[at + 2] = row[at + 1] * side;
+        }
+        const std::int32_t first = std::uniform_int_distribution<int>(1, 12)(random);
+        const std::int32_t fluctuation = std::uniform_int_distribution<int>(0, 100)(random);
+        const std::int32_t chord = std::uniform_int_distribution<int>(0, 100)(random);
+        const std::int32_t polyphony = std::uniform_int_distribution<int>(1, 10)(random);
+
+        std::array<float, kNoteBins> expected = row;
+        std::array<float, trx::kLoudestCount> expectedLoudest;
+        const float expectedMaximum = plain::SliceMaximum(expected, first);
+        plain::RemoveSpread(expected, first, fluctuation);
+        const std::array<float, kNoteBins> expectedSpread = expected;
+        plain::ApplyChordThreshold(expected, first, chord, expectedMaximum);
+        plain::RankLoudest(expected, first, expectedLoudest);
+        plain::LimitPolyphony(expected, expectedLoudest, polyphony);
+
+        std::array<float, trx::kLoudestCount> loudest;
+        const float maximum = trx::SliceMaximum(row, first);
+        trx::RemoveSpread(row, first, fluctuation);
+        ASSERT_EQ(Bits(row), Bits(expectedSpread)) << "spread, trial " << trial;
+        trx::ApplyChordThreshold(row, first, chord, maximum);
+        trx::RankLoudest(row, first, loudest);
+        trx::LimitPolyphony(row, loudest, polyphony);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(maximum),
+                  std::bit_cast<std::uint32_t>(expectedMaximum))
+            << "trial " << trial;
+        ASSERT_EQ(Bits(loudest), Bits(expectedLoudest)) << "trial " << trial;
+        ASSERT_EQ(Bits(row), Bits(expected)) << "trial " << trial;
     }
 }
 
