@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -85,6 +86,62 @@ TEST(SaveNoteMap, NoMaximumWritesNoNotesAndBinsBelowTheFirstAreNotScanned) {
     FloatMatrix low(4, trx::kNoteBins);
     SetColumn(low, kFirstBin - 1, 0, {5, 5});
     EXPECT_EQ(NoteEvents(low, 5, 15), Bytes{});
+}
+
+// The note events as the plain sweep writes them: per slice the ends, then
+// the starts, each over every bin; notes still sounding end after the last
+// slice.
+Bytes PlainNoteEvents(const FloatMatrix& map, float maximum, std::int32_t minimumComponent) {
+    const float threshold = static_cast<float>(minimumComponent * (long double){maximum} / 100);
+    Bytes events;
+    std::int32_t last = 0;
+    bool first = true;
+    const auto event = [&](std::int32_t slice, std::int32_t bin, int velocity) {
+        // Deltas here stay below 16384 slices: one or two bytes.
+        const auto delta = static_cast<std::uint32_t>(slice - last);
+        if (delta >= 128)
+            events.push_back(static_cast<std::uint8_t>(0x80 | (delta >> 7)));
+        events.push_back(static_cast<std::uint8_t>(delta & 0x7F));
+        if (first)
+            events.push_back(0x90);
+        first = false;
+        events.push_back(static_cast<std::uint8_t>(bin + 9));
+        events.push_back(static_cast<std::uint8_t>(velocity));
+        last = slice;
+    };
+    std::vector<bool> sounding(trx::kNoteBins, false);
+    for (std::int32_t s = 0; s < map.Rows(); ++s) {
+        for (std::int32_t b = kFirstBin; b < trx::kNoteBins; ++b)
+            if (sounding[b] && map(s, b) == 0.0f) {
+                sounding[b] = false;
+                event(s, b, 0);
+            }
+        for (std::int32_t b = kFirstBin; b < trx::kNoteBins; ++b)
+            if (maximum > 0.0f && !sounding[b] && map(s, b) > threshold) {
+                sounding[b] = true;
+                event(s, b, static_cast<int>(map(s, b) * 126.0L / maximum));
+            }
+    }
+    for (std::int32_t b = kFirstBin; b < trx::kNoteBins; ++b)
+        if (sounding[b])
+            event(map.Rows(), b, 0);
+    return events;
+}
+
+TEST(SaveNoteMap, RandomMapsGiveTheEventsOfThePlainSweep) {
+    std::mt19937 random(99);
+    for (int trial = 0; trial < 300; ++trial) {
+        FloatMatrix map(std::uniform_int_distribution<int>(1, 200)(random), trx::kNoteBins);
+        for (int run = std::uniform_int_distribution<int>(0, 60)(random); run > 0; --run) {
+            const std::int32_t bin = std::uniform_int_distribution<int>(0, 106)(random);
+            const std::int32_t from = std::uniform_int_distribution<int>(0, map.Rows() - 1)(random);
+            const std::int32_t length = std::uniform_int_distribution<int>(1, 20)(random);
+            for (std::int32_t s = from; s < std::min(from + length, map.Rows()); ++s)
+                map(s, bin) = std::uniform_real_distribution<float>(0.0f, 12.0f)(random);
+        }
+        const std::int32_t minimum = std::uniform_int_distribution<int>(0, 100)(random);
+        ASSERT_EQ(NoteEvents(map, 12, minimum), PlainNoteEvents(map, 12, minimum)) << trial;
+    }
 }
 
 // A small conversion: a three-note chord, a bin with two notes, a note
