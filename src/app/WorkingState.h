@@ -15,8 +15,8 @@ namespace trx {
 // analysis, the note list and the note kernels of the current tuning. One
 // instance, owned by the window; the stages take its members as arguments.
 struct WorkingState {
-    // The open file and its analysis samples (SoundFile.Buffer).
-    trx::SoundFile SoundFile;
+    // The open file and its analysis samples (Sound.Buffer).
+    SoundFile Sound;
     // SliceCount rows of 107 bins: transform magnitudes.
     FloatMatrix AmplitudeMap;
     // SliceCount rows of 107 bins: the filtered result.
@@ -35,7 +35,7 @@ struct WorkingState {
     // change.
     trx::NoteKernels NoteKernels;
 
-    [[nodiscard]] std::int32_t SliceCount() const { return SoundFile.Buffer.SliceCount; }
+    [[nodiscard]] std::int32_t SliceCount() const { return Sound.Buffer.SliceCount; }
 
     // Sizes the three maps to rows slices, every cell 0.
     void SizeMaps(std::int32_t rows) {

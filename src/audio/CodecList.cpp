@@ -1,8 +1,8 @@
 #include "audio/CodecList.h"
 
-#include "audio/AudioDecoders.h"
+#include "audio/ffmpeg/AudioDecoders.h"
 #include "audio/CodecTexts.h"
-#include "audio/ConversionStream.h"
+#include "audio/ffmpeg/ConversionStream.h"
 
 #include <algorithm>
 #include <array>

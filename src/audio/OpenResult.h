@@ -16,11 +16,11 @@ struct OpenResult {
         // (CloseDataFile) and shows the message.
         Failed,
     };
-    Status status = Status::Opened;
+    Status Outcome = Status::Opened;
     std::string Message;
     int ErrorCode = 0;
 
-    [[nodiscard]] bool Ok() const { return status == Status::Opened; }
+    [[nodiscard]] bool Ok() const { return Outcome == Status::Opened; }
 };
 
 } // namespace trx

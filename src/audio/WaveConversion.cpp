@@ -1,6 +1,6 @@
 #include "audio/WaveConversion.h"
 
-#include "audio/ConversionStream.h"
+#include "audio/ffmpeg/ConversionStream.h"
 #include "audio/OpenMessages.h"
 #include "common/Constants.h"
 

@@ -1,7 +1,7 @@
 #include "cli/CommandLineParser.h"
 
 #include "app/SettingsFile.h"
-#include "editor/KeySignatures.h"
+#include "midi/KeySignatures.h"
 
 #include <algorithm>
 #include <cctype>

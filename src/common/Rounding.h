@@ -12,4 +12,9 @@ namespace trx {
     return std::llrint(value);
 }
 
+// The same for a value formed in extended precision, rounded once.
+[[nodiscard]] inline std::int64_t RoundHalfEven(long double value) {
+    return std::llrintl(value);
+}
+
 } // namespace trx

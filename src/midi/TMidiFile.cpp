@@ -2,13 +2,17 @@
 
 #include "common/AtomicFile.h"
 #include "common/Errors.h"
-#include "editor/KeySignatures.h"
+#include "midi/KeySignatures.h"
 
 #include <array>
+#include <initializer_list>
 #include <utility>
 
 namespace trx {
 namespace {
+
+// Fixed event bytes as written (the literals are ints).
+using MetaBytes = std::initializer_list<std::uint8_t>;
 
 // Offset of a chunk's length field from the chunk's start.
 constexpr std::size_t kChunkLengthOffset = 4;
@@ -67,23 +71,23 @@ void TMidiFile::WriteHeader(int keyIndex) {
 
     // 4/4, 32 MIDI clocks a click, 8 thirty-second notes a quarter.
     WriteHeaderByte(0);
-    for (const std::uint8_t b : {0xFF, 0x58, 0x04, 0x04, 0x02, 0x20, 0x08})
+    for (const std::uint8_t b : MetaBytes{0xFF, 0x58, 0x04, 0x04, 0x02, 0x20, 0x08})
         WriteHeaderByte(b);
 
     const KeySignature key = KeySignatureOf(keyIndex);
     WriteHeaderByte(0);
-    for (const std::uint8_t b : {0xFF, 0x59, 0x02})
+    for (const std::uint8_t b : MetaBytes{0xFF, 0x59, 0x02})
         WriteHeaderByte(b);
     WriteHeaderByte(static_cast<std::uint8_t>(key.Sharps));
     WriteHeaderByte(key.Minor);
 
     // 371520 microseconds a quarter: 46440 a tick, the length of a slice.
     WriteHeaderByte(0);
-    for (const std::uint8_t b : {0xFF, 0x51, 0x03, 0x05, 0xAB, 0x40})
+    for (const std::uint8_t b : MetaBytes{0xFF, 0x51, 0x03, 0x05, 0xAB, 0x40})
         WriteHeaderByte(b);
 
     WriteHeaderByte(0);
-    for (const std::uint8_t b : {0xFF, 0x2F, 0x00})
+    for (const std::uint8_t b : MetaBytes{0xFF, 0x2F, 0x00})
         WriteHeaderByte(b);
 
     headerBuffer_.PatchLong(kFileHeaderSize + kChunkLengthOffset,
@@ -94,7 +98,7 @@ void TMidiFile::StartNoteTrack() {
     WriteTrackString("MTrk");
     WriteTrackLong(0); // filled in by PatchTrackLength
     // Delta 0, MIDI port 0.
-    for (const std::uint8_t b : {0x00, 0xFF, 0x21, 0x01, 0x00})
+    for (const std::uint8_t b : MetaBytes{0x00, 0xFF, 0x21, 0x01, 0x00})
         WriteTrackByte(b);
 }
 

@@ -109,7 +109,7 @@ TEST(AmplitudeMap, FastTransformMatchesThePlainLoopBitForBit) {
     trx::NoteKernels kernels;
     for (int cents : {0, -50}) { // first bins 8 and 9
         kernels.CreateFrequencyMap(TuningFactor(cents));
-        for (std::uint16_t width : {1, 2, 4}) {
+        for (std::uint16_t width : std::initializer_list<std::uint16_t>{1, 2, 4}) {
             // 45 slices: two batches, the last with unused places.
             const Recording noise = Noise(width, 45, 100U * width + static_cast<unsigned>(-cents));
             const FloatMatrix expected = PlainAnalysis(noise.buffer, kernels, Marked(45));

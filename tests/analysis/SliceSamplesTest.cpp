@@ -65,7 +65,7 @@ TEST(SliceSamples, NothingOutsideTheDataIsRead) {
     EXPECT_EQ(window[50], 0.0f); // its second byte is missing
     EXPECT_EQ(Read(buffer, 5)[0], 0.0f);
     EXPECT_EQ(Read(buffer, -1)[0], 0.0f);
-    for (std::uint16_t width : {0, 3, 8}) {
+    for (std::uint16_t width : std::initializer_list<std::uint16_t>{0, 3, 8}) {
         buffer.SampleWidth = width;
         buffer.ByteCount = bytes.size();
         for (float sample : Read(buffer, 0))

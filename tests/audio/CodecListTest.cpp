@@ -33,7 +33,7 @@ TEST(CodecTextsTest, CountIdAndFormatTypeLabels) {
 
 TEST(CodecDriverTest, TagsAreSortedAsTextWithoutDuplicates) {
     TCodecDriver driver;
-    for (const std::uint16_t tag : {2, 17, 1, 2, 65534, 17})
+    for (const std::uint16_t tag : std::initializer_list<std::uint16_t>{2, 17, 1, 2, 65534, 17})
         driver.AddFormat("f", TWaveFormatOb(WaveFormat{tag, 1, 8000, 8000, 1, 8, 0}));
     EXPECT_EQ(driver.Tags, (std::vector<std::string>{"1", "17", "2", "65534"}));
     EXPECT_EQ(driver.Formats.size(), 6u);

@@ -1,8 +1,8 @@
 #include "AudioFixtures.h"
 
-#include "audio/ConversionStream.h"
 #include "audio/OpenMessages.h"
 #include "audio/WaveConversion.h"
+#include "audio/ffmpeg/ConversionStream.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"MpegLayer3Stereo44100",
                    [] { return EncodedSine("libmp3lame", 0x55, 2, 44100, 0, 320000); }, 0.05, 21,
                    23}),
-    [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<FormatCase>& param) { return param.param.name; });
 
 TEST(ConversionTest, LowBitRateMp3KeepsTheEndOfTheRecording) {
     // At a low byte rate the bits per sample round up, so the size rule

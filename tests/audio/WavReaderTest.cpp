@@ -64,7 +64,7 @@ TEST_F(WavReaderTest, HeaderTagsAreCheckedInOrder) {
     bytes = Mono16(100);
     bytes[15] = '_';
     const OpenResult noFormat = OpenBytes(bytes);
-    EXPECT_EQ(noFormat.status, OpenResult::Status::Failed);
+    EXPECT_EQ(noFormat.Outcome, OpenResult::Status::Failed);
     EXPECT_EQ(noFormat.Message, "Invalid WAV file - format header not found");
 
     EXPECT_EQ(OpenBytes({}).Message, kNoRiffHeaderMessage);
@@ -219,7 +219,7 @@ TEST_F(WavReaderTest, UnopenableFilesReportTheSystemError) {
     EXPECT_TRUE(opener.caption.empty());
 
     const OpenResult folder = opener.Open(dir.Path().string());
-    EXPECT_EQ(folder.status, OpenResult::Status::SystemError);
+    EXPECT_EQ(folder.Outcome, OpenResult::Status::SystemError);
     EXPECT_EQ(folder.ErrorCode, EISDIR);
     EXPECT_EQ(folder.Message, std::strerror(EISDIR));
 }

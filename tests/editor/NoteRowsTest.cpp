@@ -12,7 +12,7 @@ TEST(NoteRows, KeyboardPositionsOfKnownBins) {
 }
 
 TEST(NoteRows, EveryBinsOwnRowMapsBack) {
-    for (int bin = 0; bin <= 106; ++bin)
+    for (std::uint16_t bin = 0; bin <= 106; ++bin)
         EXPECT_EQ(trx::GetNoteFromY(static_cast<std::uint16_t>(trx::GetNoteY(bin))), bin) << bin;
 }
 

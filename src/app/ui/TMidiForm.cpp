@@ -689,8 +689,8 @@ bool TMidiForm::OpenSoundFile() {
 
         WindowOpenObserver observer(*this);
         const OpenResult opened =
-            ReadSoundFile(LocalPath(WavFileName), state_.SoundFile, codecs_, observer);
-        switch (opened.status) {
+            ReadSoundFile(LocalPath(WavFileName), state_.Sound, codecs_, observer);
+        switch (opened.Outcome) {
         case OpenResult::Status::Opened:
             state_.SizeMaps(state_.SliceCount());
             RestoreDefaultCursor();
@@ -724,7 +724,7 @@ bool TMidiForm::CloseDataFile() {
     bool result = true;
     try {
         int systemError = 0;
-        result = trx::CloseDataFile(state_.SoundFile, systemError);
+        result = trx::CloseDataFile(state_.Sound, systemError);
         if (!result) {
             ShowSystemError(systemError);
         }
@@ -793,7 +793,7 @@ void TMidiForm::AnalyseWave() {
         menuLock.emplace(*menuBar());
         state_.LastAnalysedSlice = 0;
         MidiFormProgress progress(*this);
-        trx::AnalyseWave(state_.SoundFile.Buffer, state_.NoteKernels, state_.AmplitudeMap,
+        trx::AnalyseWave(state_.Sound.Buffer, state_.NoteKernels, state_.AmplitudeMap,
                          state_.LastAnalysedSlice, progress);
     } catch (const std::exception& error) {
         ReportError(error, "AnalyseWave");
@@ -833,7 +833,7 @@ void TMidiForm::FilterAnalysis() {
         }
         MidiFormProgress progress(*this);
         trx::FilterAnalysis(state_.AmplitudeMap, state_.LastAnalysedSlice, state_.NoteKernels,
-                            state_.SoundFile.Buffer, settings, state_.NoteMap,
+                            state_.Sound.Buffer, settings, state_.NoteMap,
                             state_.LoudestComponents, state_.NoteMapMaximum, progress, analyser);
         // Blanks the analyser.
         if (analyser != nullptr) {

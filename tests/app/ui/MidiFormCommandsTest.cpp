@@ -205,7 +205,7 @@ private slots:
         QCOMPARE(form->WavFileName, Q(first));
         QCOMPARE(form->windowTitle(), QString("Tremolundrix - first.wav"));
         QCOMPARE(form->State().NoteMap, result);
-        QVERIFY(form->State().SoundFile.IsOpen());
+        QVERIFY(form->State().Sound.IsOpen());
         QVERIFY(!form->Saved);
         QVERIFY(ConvertAvailable());
         QCOMPARE(ResultCommandsAvailable(), 10);
@@ -260,7 +260,7 @@ private slots:
         QVERIFY(!ConvertAvailable());
         QCOMPARE(ResultCommandsAvailable(), 0);
         QCOMPARE(form->windowTitle(), QString("Tremolundrix - bad.wav"));
-        QVERIFY(!form->State().SoundFile.IsOpen());
+        QVERIFY(!form->State().Sound.IsOpen());
         QVERIFY(form->WavFileName.isEmpty());
         QCOMPARE(form->State().SliceCount(), 0);
         QVERIFY(form->Saved);

@@ -608,7 +608,7 @@ private slots:
         // Every dialog was dismissed: still no file and nothing to save.
         QVERIFY(form->WavFileName.isEmpty());
         QVERIFY(form->Saved);
-        QVERIFY(!form->State().SoundFile.IsOpen());
+        QVERIFY(!form->State().Sound.IsOpen());
     }
 };
 

@@ -1,4 +1,4 @@
-#include "editor/KeySignatures.h"
+#include "midi/KeySignatures.h"
 
 #include <gtest/gtest.h>
 

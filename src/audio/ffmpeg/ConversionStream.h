@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audio/ConversionHeader.h"
-#include "audio/PacketShape.h"
+#include "audio/ffmpeg/PacketShape.h"
 #include "audio/WaveFormat.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/PacketShape.h"
+#include "audio/ffmpeg/PacketShape.h"
 
 #include <cstdint>
 #include <span>

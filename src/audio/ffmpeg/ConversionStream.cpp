@@ -1,6 +1,6 @@
-#include "audio/ConversionStream.h"
+#include "audio/ffmpeg/ConversionStream.h"
 
-#include "audio/AudioDecoders.h"
+#include "audio/ffmpeg/AudioDecoders.h"
 #include "common/Constants.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "audio/AudioDecoders.h"
+#include "audio/ffmpeg/AudioDecoders.h"
 
 #include "audio/LittleEndian.h"
 #include "audio/WaveFormat.h"
