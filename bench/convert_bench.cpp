@@ -4,9 +4,10 @@
 // that minute are also timed alone, where the analysis does not drown them.
 
 #include "analysis/NoteKernels.h"
-#include "app/Conversion.h"
+#include "app/ConversionSession.h"
 #include "audio/SampleBuffer.h"
 #include "common/Constants.h"
+#include "common/Errors.h"
 #include "common/ProgressReporter.h"
 #include "midi/MidiSave.h"
 #include "notes/NoteFilter.h"
@@ -115,21 +116,26 @@ void BM_ConvertOneMinute(benchmark::State& state) {
     double save = 0.0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const trx::ConversionResult result = trx::RunConversion(
-            workspace.WavPath(), settings, quiet, static_cast<std::int32_t>(state.range(0)));
+        trx::ConversionSession session;
+        trx::StageTimes times;
+        std::string failure =
+            session.ConvertFile(workspace.WavPath(), settings, quiet,
+                                static_cast<std::int32_t>(state.range(0)), &times);
         const auto saveStart = std::chrono::steady_clock::now();
-        const std::string failure =
-            trx::SaveConversionAsMidi(result, workspace.MidiPath(), settings, std::nullopt);
+        if (failure.empty())
+            failure = trx::ReportFailure("SaveMidiFile", [&] {
+                session.SaveMidiFile(workspace.MidiPath(), settings.MinimumComponent);
+            });
         const auto end = std::chrono::steady_clock::now();
-        if (!result.Succeeded() || !failure.empty()) {
-            state.SkipWithError((result.FailureText + failure).c_str());
+        if (!failure.empty()) {
+            state.SkipWithError(failure.c_str());
             break;
         }
         total += std::chrono::duration<double>(end - start).count();
         save += std::chrono::duration<double>(end - saveStart).count();
-        opening += result.OpenSeconds;
-        analyse += result.AnalyseSeconds;
-        filter += result.FilterSeconds;
+        opening += times.Open;
+        analyse += times.Analyse;
+        filter += times.Filter;
     }
     if (total <= 0.0)
         return;
@@ -153,17 +159,20 @@ BENCHMARK(BM_ConvertOneMinute)
     ->UseRealTime();
 
 // One analysed minute, kept for the filter and save benchmarks.
-const trx::ConversionResult& AnalysedMinute() {
-    static const trx::ConversionResult result = [] {
+const trx::ConversionSession& AnalysedMinute() {
+    static trx::ConversionSession session;
+    static const bool converted = [] {
         trx::ProgressReporter quiet;
-        return trx::RunConversion(SharedWorkspace().WavPath(), trx::ConversionSettings{}, quiet);
+        return session.ConvertFile(SharedWorkspace().WavPath(), trx::ConversionSettings{}, quiet)
+            .empty();
     }();
-    return result;
+    (void)converted;
+    return session;
 }
 
 // FilterAnalysis alone on the minute's amplitude map, default settings.
 void BM_FilterOneMinute(benchmark::State& state) {
-    const trx::ConversionResult& analysed = AnalysedMinute();
+    const trx::WorkingState& analysed = AnalysedMinute().State;
     const trx::ConversionSettings settings;
     const trx::NoteKernels kernels;
     const trx::SampleBuffer samples;
@@ -181,16 +190,17 @@ void BM_FilterOneMinute(benchmark::State& state) {
 // The minute's MIDI file built in memory (no disk), then written to disk
 // (atomically, with its fsync).
 void BM_SaveOneMinute(benchmark::State& state) {
-    const trx::ConversionResult& analysed = AnalysedMinute();
+    const trx::WorkingState& analysed = AnalysedMinute().State;
+    const std::int32_t firstNoteBin = AnalysedMinute().AnalysedFirstNoteBin;
     const std::string path = SharedWorkspace().MidiPath();
     const bool toDisk = state.range(0) != 0;
     for (auto _ : state) {
         if (toDisk) {
-            trx::SaveNoteMapAsMidi(path, analysed.NoteMap, analysed.NoteMapMaximum,
-                                   analysed.FirstNoteBin, 15, -1);
+            trx::SaveNoteMapAsMidi(path, analysed.NoteMap, analysed.NoteMapMaximum, firstNoteBin,
+                                   15, -1);
         } else {
             const auto bytes = trx::BuildMidiFromNoteMap(
-                path, analysed.NoteMap, analysed.NoteMapMaximum, analysed.FirstNoteBin, 15, -1);
+                path, analysed.NoteMap, analysed.NoteMapMaximum, firstNoteBin, 15, -1);
             benchmark::DoNotOptimize(bytes.data());
         }
     }

@@ -1,5 +1,7 @@
 #include "cli/CommandLineParser.h"
 
+#include "common/Errors.h"
+
 #include "app/SettingsFile.h"
 #include "midi/KeySignatures.h"
 
@@ -98,12 +100,7 @@ std::optional<std::int32_t> FindKeySignature(const std::string& text) {
 }
 
 std::string LoadSettingsFile(const std::string& path, ConversionSettings& settings) {
-    try {
-        ReadSettingsFile(path, settings);
-    } catch (const std::exception& e) {
-        return std::string(e.what()) + " occured in LoadSettingClick";
-    }
-    return {};
+    return ReportFailure("LoadSettingClick", [&] { ReadSettingsFile(path, settings); });
 }
 
 ParsedCommandLine ParseCommandLine(std::span<const std::string> args,

@@ -1,6 +1,6 @@
 #include "cli/CommandLineTool.h"
 
-#include "app/Conversion.h"
+#include "app/ConversionSession.h"
 #include "cli/CommandLineParser.h"
 #include "cli/ConsoleReport.h"
 #include "cli/FileProgress.h"
@@ -28,17 +28,18 @@ constexpr const char* kProgramName = "tremolundrix-cli";
 
 // The maps and the note list of one run, next to its MIDI file. Returns
 // empty or the failure text.
-std::string ExportMaps(const ConversionResult& result, const std::string& folder) {
+std::string ExportMaps(const ConversionSession& session, const std::string& folder) {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error)
         return "cannot create " + folder + ": " + error.message();
     const fs::path base(folder);
     try {
-        WriteNpyFile((base / "amplitude_map.npy").string(), result.AmplitudeMap);
-        WriteNpyFile((base / "note_map.npy").string(), result.NoteMap);
+        const WorkingState& state = session.State;
+        WriteNpyFile((base / "amplitude_map.npy").string(), state.AmplitudeMap);
+        WriteNpyFile((base / "note_map.npy").string(), state.NoteMap);
         TMidiNotes notes;
-        CreateNoteList(result.NoteMap, result.NoteMapMaximum, result.FirstNoteBin, notes);
+        CreateNoteList(state.NoteMap, state.NoteMapMaximum, session.AnalysedFirstNoteBin, notes);
         const std::string csv = FormatNotesCsv(notes);
         WriteFileAtomically((base / "notes.csv").string(),
                             {reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()});
@@ -64,16 +65,19 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
                         ProgressReporter& progress) {
     if (!plan.Refusal.empty())
         return plan.Refusal;
-    const ConversionResult result =
-        RunConversion(input, options.Settings, progress, AnalysisThreads(options));
-    if (!result.Succeeded())
-        return result.FailureText;
+    ConversionSession session;
     if (std::string failure =
-            SaveConversionAsMidi(result, plan.MidiPath, options.Settings, options.KeyIndex);
+            session.ConvertFile(input, options.Settings, progress, AnalysisThreads(options));
+        !failure.empty())
+        return failure;
+    session.KeySelection = options.KeyIndex;
+    if (std::string failure = ReportFailure(
+            "SaveMidiFile",
+            [&] { session.SaveMidiFile(plan.MidiPath, options.Settings.MinimumComponent); });
         !failure.empty())
         return failure;
     if (!plan.ExportDirectory.empty())
-        return ExportMaps(result, plan.ExportDirectory);
+        return ExportMaps(session, plan.ExportDirectory);
     return {};
 }
 

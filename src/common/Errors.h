@@ -1,7 +1,9 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace trx {
@@ -29,5 +31,21 @@ public:
 private:
     int code_;
 };
+
+// The report of an unexpected failure in a routine, as the window, the core
+// and the command line show it: "Disk full occured in SaveMidiFile".
+[[nodiscard]] std::string OccurredIn(std::string_view message, std::string_view routine);
+
+// Runs work; returns empty, or the report of the exception it raised under
+// the routine's name.
+template <typename Work>
+[[nodiscard]] std::string ReportFailure(std::string_view routine, Work&& work) {
+    try {
+        std::forward<Work>(work)();
+    } catch (const std::exception& e) {
+        return OccurredIn(e.what(), routine);
+    }
+    return {};
+}
 
 } // namespace trx

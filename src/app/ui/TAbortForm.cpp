@@ -1,6 +1,7 @@
 #include "app/ui/TAbortForm.h"
 
 #include "controls/ui/THemisphereButton.h"
+#include "controls/ui/WindowStyle.h"
 
 #include <QShowEvent>
 
@@ -12,15 +13,9 @@ TAbortForm::TAbortForm(QWidget* mainWindow)
     setObjectName("AbortForm");
     setWindowTitle("Converting...");
     setFixedSize(153, 73);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(192, 224, 192));
-    setPalette(background);
-    setAutoFillBackground(true);
+    WindowStyle::ApplyFormColor(*this);
 
-    AbortBtn = new THemisphereButton(this);
-    AbortBtn->setObjectName("AbortBtn");
-    AbortBtn->setGeometry(40, 16, 73, 41);
-    AbortBtn->SetCaption("Abort");
+    AbortBtn = MakeRoundButton(this, "AbortBtn", "Abort", {}, {40, 16, 73, 41});
     AbortBtn->SetFaceColor(QColor(128, 0, 0));
     QFont bold = AbortBtn->font();
     bold.setBold(true);

@@ -1,45 +1,39 @@
 #pragma once
 
-#include "app/WorkingState.h"
+#include "app/ConversionSession.h"
+#include "app/ui/MainWindowServices.h"
+#include "app/ui/MidiFormWidgets.h"
 #include "app/ui/ModalInteraction.h"
 #include "app/ui/RegistryStore.h"
+#include "app/ui/ResultCommands.h"
 #include "audio/CodecList.h"
 #include "common/ConversionSettings.h"
+#include "editor/ui/EditCommand.h"
+#include "info/ui/AboutCommand.h"
+#include "midi/ui/PlaybackCommands.h"
+#include "tuning/ui/AutoTuneCommand.h"
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QStringList>
 
 #include <cstdint>
 #include <exception>
 #include <optional>
 #include <utility>
 
-class QAction;
-class QCheckBox;
-class QFrame;
-class QLabel;
-class QMenu;
-class QScrollArea;
-class QSlider;
-class QStatusBar;
-
 namespace trx {
 
 class ActionLock;
-class ProgressPanel;
 class TAbortForm;
-class TAnalyserBox;
 class TCodecForm;
 class TErrorDlg;
-class THemisphereButton;
-class TKeyboardPicture;
-class TNoteMapBox;
 
 // The main window: the command buttons, the ten conversion parameters, the
 // analysis pictures, the menu and the status bar with its progress panel.
-// Every dialog it shows goes through the ModalInteraction it is given.
-class TMidiForm : public QMainWindow {
+// It owns the conversion session; the features' commands work through its
+// MainWindowServices. Every dialog it shows goes through the
+// ModalInteraction it is given.
+class TMidiForm : public QMainWindow, public MainWindowServices {
     Q_OBJECT
 
 public:
@@ -57,31 +51,35 @@ public:
     // Made on Codecs().Drivers().
     [[nodiscard]] TCodecForm& CodecForm();
     [[nodiscard]] TErrorDlg& ErrorDlg();
-    [[nodiscard]] ModalInteraction& Interaction() const { return interaction_; }
+    [[nodiscard]] ModalInteraction& Interaction() const override { return interaction_; }
     // The converters, used to open files and listed by Installed Codecs.
     [[nodiscard]] CodecList& Codecs() { return codecs_; }
 
+    [[nodiscard]] QWidget& Window() override { return *this; }
+    // The open file, its result, the file names and the saved state.
+    [[nodiscard]] ConversionSession& Session() override { return session_; }
+    [[nodiscard]] const ConversionSession& Session() const { return session_; }
     // The open file, its maps, the note list and the kernels.
-    [[nodiscard]] WorkingState& State() { return state_; }
-    [[nodiscard]] const WorkingState& State() const { return state_; }
+    [[nodiscard]] WorkingState& State() { return session_.State; }
+    [[nodiscard]] const WorkingState& State() const { return session_.State; }
     // True while AnalyseWave runs; the commands are locked meanwhile.
     [[nodiscard]] bool AnalysisRunning() const { return analysing_; }
 
     // Status text in panel 0, shown at once.
-    void SetStatusText(const QString& text);
+    void SetStatusText(const QString& text) override;
     // fraction in 0..1. The bar moves only when the whole percentage
     // (rounded half to even) changes.
-    void SetProgress(double fraction);
+    void SetProgress(double fraction) override;
     // No bar, no status text, the default cursor.
-    void ResetProgress();
+    void ResetProgress() override;
     [[nodiscard]] double Progress() const { return progress_; }
 
     // Shows the error dialog with the message followed by " occured in "
     // and the routine; returns when the user presses OK.
     void ReportError(const std::exception& error, const QString& routine);
-    void ReportError(const QString& message, const QString& routine);
+    void ReportError(const QString& message, const QString& routine) override;
     // The system's text for an errno value in a message box of no window.
-    void ShowSystemError(int errorCode);
+    void ShowSystemError(int errorCode) override;
 
     // Sets the enabled state of every control inside container, depth first;
     // container itself keeps its state.
@@ -113,11 +111,11 @@ public:
     // A black map picture sliceCount slices wide.
     void CreateFourierMap(std::int32_t sliceCount);
     // Draws the note map; the result then counts as unsaved.
-    void DrawNoteMap();
+    void DrawNoteMap() override;
 
     // Index of the key signature chosen in the note editor (0..29), -1 for
     // none.
-    [[nodiscard]] int KeySelection() const { return -1; }
+    [[nodiscard]] int KeySelection() const { return session_.KeySelection.value_or(-1); }
 
     // Offers to save an unsaved result. True: the caller may go on (saved,
     // or the user declined); false: the user cancelled or saving failed.
@@ -127,6 +125,11 @@ public:
 
     // The conversion parameters as the controls hold them now.
     [[nodiscard]] ConversionSettings CurrentSettings() const;
+
+    // What Convert runs, for the commands that convert again.
+    void ConvertAgain() override;
+    // Moves TuningTB to cents and runs its change handler.
+    void SetTuning(int cents) override;
 
     // Commands of the buttons and the menu.
     void OpenBtnClick();
@@ -146,7 +149,7 @@ public:
     void ExitBtnClick();
 
     // Writes the result to path; true when the file was written.
-    [[nodiscard]] virtual bool SaveMidiFile(const QString& path);
+    [[nodiscard]] bool SaveMidiFile(const QString& path) override;
     // Asks for a path and writes the result there; true when written.
     [[nodiscard]] virtual bool SaveMidiFileAs();
 
@@ -159,14 +162,6 @@ public:
     void AmplitudeTBChange();
     void PrettyCBClick();
 
-    // State of the open file and its result.
-    // The result is saved, or there is none.
-    bool Saved = true;
-    QString MidiFileName;
-    QString WavFileName;
-    QString SettingsFileName;
-    // Temporary MIDI files written for playback; deleted at shut-down.
-    QStringList TempFiles;
     // No finished analysis picture to show.
     bool AnalysisBusy = true;
 
@@ -183,9 +178,13 @@ protected:
 private:
     void FormCreate();
     void FormDestroy();
-    // Rebuilds the note frequency table and transform kernels for a tuning
-    // offset in cents (-50..50; 0 is a factor of exactly 1.0).
-    void RebuildNoteKernels(int tuningCents);
+    void ConnectCommands();
+    // Runs work, reporting an exception under the routine's name; true when
+    // it ran to its end.
+    template <typename Work>
+    bool Guarded(const QString& routine, Work&& work) {
+        return RunReported(*this, routine, std::forward<Work>(work));
+    }
 
     // The restoring steps of AnalyseWave, in their order; menuLock is given
     // back right after the panels.
@@ -193,93 +192,25 @@ private:
     // Shows the save dialog until the user picks a path that is new, equal
     // to current, or confirmed; nothing when the user cancels.
     [[nodiscard]] std::optional<QString> AskSavePath(FileDialog& dialog, const QString& current);
-    // Hides and disables every command of a conversion result, Convert too.
-    void HideResultCommands();
-
-    void BuildButtonPanel(QWidget* parent);
-    void BuildControlPanel(QWidget* parent);
-    void BuildScrollBoxes(QWidget* parent);
-    void BuildStatusBar();
-    void BuildMenu();
-    // A command button of the grid: 50 x 31 unless given.
-    THemisphereButton* AddButton(QWidget* panel, const char* name, const QString& caption,
-                                 const QString& hint, QPoint at, QSize size = {50, 31});
-    QSlider* AddTrackBar(const char* name, const char* captionName, const QString& caption,
-                         const SettingRange& range, QRect captionRect, QRect barRect);
-    QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
-                       const QString& shortcut, bool enabled);
+    // Moves each value of the settings file through its control.
+    void ApplySettingsFile(const QString& path);
 
     ModalInteraction& interaction_;
     QPointer<TAbortForm> abortForm_;
     QPointer<TCodecForm> codecForm_;
     QPointer<TErrorDlg> errorDlg_;
     double progress_ = 0.0;
-    WorkingState state_;
+    ConversionSession session_;
     CodecList codecs_;
     RegistryStore registry_;
     bool analysing_ = false;
 
-    QFrame* ButtonPanel = nullptr;
-    THemisphereButton* OpenBtn = nullptr;
-    THemisphereButton* DummyBtn3 = nullptr;
-    THemisphereButton* SaveBtn = nullptr;
-    THemisphereButton* DummyBtn2 = nullptr;
-    THemisphereButton* PlayBtn = nullptr;
-    THemisphereButton* StopBtn = nullptr;
-    THemisphereButton* DummyBtn1 = nullptr;
-    THemisphereButton* ConvertBtn = nullptr;
-    THemisphereButton* DummyBtn4 = nullptr;
-    THemisphereButton* FilterBtn = nullptr;
-    THemisphereButton* DummyBtn5 = nullptr;
-    THemisphereButton* EditBtn = nullptr;
-    THemisphereButton* ExitBtn = nullptr;
-    THemisphereButton* AboutBtn = nullptr;
-
-    QFrame* ControlPanel = nullptr;
-    THemisphereButton* Dummy6Btn = nullptr;
-    THemisphereButton* AutoTuneBtn = nullptr;
-    QSlider* TuningTB = nullptr;
-    QSlider* PolyTB = nullptr;
-    QSlider* ChordThresholdTB = nullptr;
-    QSlider* NeighbourTB = nullptr;
-    QSlider* MinimumTB = nullptr;
-    QSlider* AmplitudeTB = nullptr;
-    QLabel* TuneLbl = nullptr;
-    QLabel* PolyLbl = nullptr;
-    QLabel* ThresholdLbl = nullptr;
-    QLabel* NeighbourLbl = nullptr;
-    QLabel* MinimumLbl = nullptr;
-    QLabel* FluctLbl = nullptr;
-    QCheckBox* PhaseCB = nullptr;
-    QCheckBox* SpikeCB = nullptr;
-    QCheckBox* LoudStartCB = nullptr;
-    QCheckBox* PrettyCB = nullptr;
-
-    QScrollArea* ScrollBox1 = nullptr;
-    TAnalyserBox* ampsPB = nullptr;
-    TKeyboardPicture* Image1 = nullptr;
-    QLabel* NoteLbl = nullptr;
-    QScrollArea* ScrollBox2 = nullptr;
-    TNoteMapBox* PaintBox1 = nullptr;
-
-    QStatusBar* StatusBar = nullptr;
-    QLabel* StatusPanel0 = nullptr;
-    ProgressPanel* StatusPanel1 = nullptr;
-    QLabel* StatusPanel2 = nullptr;
-
-    QAction* Open1 = nullptr;
-    QAction* SaveMidiFile1 = nullptr;
-    QAction* SaveFileAs1 = nullptr;
-    QAction* SaveSettings1 = nullptr;
-    QAction* LoadSettings1 = nullptr;
-    QAction* VersionCheck = nullptr;
-    QAction* Exit1 = nullptr;
-    QAction* Convert1 = nullptr;
-    QAction* Refilter1 = nullptr;
-    QAction* Edit1 = nullptr;
-    QAction* Play1 = nullptr;
-    QAction* InstalledCodecs1 = nullptr;
-    QAction* AboutTremolundrix1 = nullptr;
+    MidiFormWidgets ui_;
+    ResultCommands results_;
+    PlaybackCommands playback_{*this};
+    EditCommand edit_{*this};
+    AutoTuneCommand autoTune_{*this};
+    AboutCommand about_{*this};
 };
 
 } // namespace trx

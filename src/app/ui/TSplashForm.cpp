@@ -1,5 +1,7 @@
 #include "app/ui/TSplashForm.h"
 
+#include "controls/ui/WindowStyle.h"
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -60,7 +62,7 @@ QPixmap TSplashForm::DrawPicture(QSize size) {
     const int notes[][3] = {{300, 0, 60},  {330, 18, 40}, {375, 8, 70}, {420, 26, 30},
                             {455, 12, 55}, {500, 30, 45}, {520, 4, 40}};
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(240, 202, 166));
+    painter.setBrush(WindowStyle::ButtonFace());
     for (const auto& note : notes) {
         painter.drawRoundedRect(QRectF(note[0], mid - 30 + note[1], note[2], 8), 3, 3);
     }

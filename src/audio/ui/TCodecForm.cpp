@@ -2,6 +2,7 @@
 
 #include "audio/CodecTexts.h"
 #include "controls/ui/THemisphereButton.h"
+#include "controls/ui/WindowStyle.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -18,9 +19,6 @@ namespace trx {
 
 namespace {
 
-const QColor kBackground(192, 224, 192);
-// The face of the program's command buttons.
-const QColor kButtonFace(240, 202, 166);
 // Right column of details, in dialog pixels.
 constexpr int kDetailsLeft = 240;
 constexpr int kDetailsWidth = 330;
@@ -54,10 +52,7 @@ TCodecForm::TCodecForm(const DriverList& drivers, QWidget* parent)
     setObjectName(QStringLiteral("CodecForm"));
     setWindowTitle(QStringLiteral("Installed Codecs"));
     setFixedSize(578, 544);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, kBackground);
-    setPalette(background);
-    setAutoFillBackground(true);
+    WindowStyle::ApplyFormColor(*this);
 
     auto* topPanel = new QFrame(this);
     topPanel->setObjectName(QStringLiteral("Panel1"));
@@ -67,11 +62,8 @@ TCodecForm::TCodecForm(const DriverList& drivers, QWidget* parent)
         AddLabel(topPanel, "ACMVerLbl", QStringLiteral("ACM Version:"), QRect(8, 8, 480, 16));
     NumCodecsLbl = AddLabel(topPanel, "NumCodecsLbl", QStringLiteral("Number of codecs:"),
                             QRect(8, 26, 480, 16));
-    CloseBtn = new THemisphereButton(topPanel);
-    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
-    CloseBtn->SetCaption(QStringLiteral("Close"));
-    CloseBtn->SetFaceColor(kButtonFace);
-    CloseBtn->setGeometry(504, 12, 41, 25);
+    CloseBtn =
+        MakeRoundButton(topPanel, "CloseBtn", QStringLiteral("Close"), {}, {504, 12, 41, 25});
     connect(CloseBtn, &THemisphereButton::clicked, this, &QDialog::accept);
 
     ListBox1 = new QListWidget(this);

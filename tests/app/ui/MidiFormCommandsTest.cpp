@@ -132,7 +132,7 @@ private slots:
         QVERIFY(ConvertAvailable());
         QCOMPARE(ResultCommandsAvailable(), 0);
         QCOMPARE(form->windowTitle(), QString("Tremolundrix - song.wav"));
-        QCOMPARE(form->WavFileName, Q(song));
+        QCOMPARE(Q(form->Session().WavFileName), Q(song));
         QCOMPARE(form->SaveDialog1.InitialDir, Q(dir->Path().string()));
         QCOMPARE(form->SaveDialog1.FileName, QString("song.mid"));
         QCOMPARE(form->SaveDialog2.InitialDir, Q(dir->Path().string()));
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(modal.Requests().size(), std::size_t{1});
         QCOMPARE(ResultCommandsAvailable(), 10);
         QVERIFY(ConvertAvailable());
-        QVERIFY(!form->Saved);
+        QVERIFY(!form->Session().Saved);
         QVERIFY(!form->AnalysisBusy);
         QVERIFY(!form->AbortForm().isVisible());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -167,7 +167,7 @@ private slots:
 
         const trx::WorkingState& state = form->State();
         QCOMPARE(state.LastAnalysedSlice, kSlices - 1);
-        QCOMPARE(state.AnalysedFileName, form->WavFileName.toStdString());
+        QCOMPARE(state.AnalysedFileName, Q(form->Session().WavFileName).toStdString());
         QVERIFY(state.NoteMap(20, kNoteBin) > 0.0f);
 
         // The note's row is lit in the map, the rows far from it are not.
@@ -202,11 +202,11 @@ private slots:
         QCOMPARE(modal.Requests()[3].Text, kSaveQuestion);
 
         // Cancel keeps the first file and its result.
-        QCOMPARE(form->WavFileName, Q(first));
+        QCOMPARE(Q(form->Session().WavFileName), Q(first));
         QCOMPARE(form->windowTitle(), QString("Tremolundrix - first.wav"));
         QCOMPARE(form->State().NoteMap, result);
         QVERIFY(form->State().Sound.IsOpen());
-        QVERIFY(!form->Saved);
+        QVERIFY(!form->Session().Saved);
         QVERIFY(ConvertAvailable());
         QCOMPARE(ResultCommandsAvailable(), 10);
         QCOMPARE(modal.Unanswered(), 0);
@@ -261,9 +261,9 @@ private slots:
         QCOMPARE(ResultCommandsAvailable(), 0);
         QCOMPARE(form->windowTitle(), QString("Tremolundrix - bad.wav"));
         QVERIFY(!form->State().Sound.IsOpen());
-        QVERIFY(form->WavFileName.isEmpty());
+        QVERIFY(Q(form->Session().WavFileName).isEmpty());
         QCOMPARE(form->State().SliceCount(), 0);
-        QVERIFY(form->Saved);
+        QVERIFY(form->Session().Saved);
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     }
 
@@ -296,7 +296,7 @@ private slots:
         QCOMPARE(shown.Text, QString("The recording is shorter than one time slice (2048 samples); "
                                      "nothing to convert"));
         QCOMPARE(ResultCommandsAvailable(), 0);
-        QVERIFY(form->Saved);
+        QVERIFY(form->Session().Saved);
     }
 
     void AbortAtTheFirstCheckpointStillOffersTheResult() {
@@ -310,7 +310,7 @@ private slots:
         QCOMPARE(state.AmplitudeMap(9, kNoteBin), 0.0f);
         QVERIFY(state.NoteMap(4, kNoteBin) > 0.0f);
         QCOMPARE(ResultCommandsAvailable(), 10);
-        QVERIFY(!form->Saved);
+        QVERIFY(!form->Session().Saved);
         QVERIFY(!form->AbortForm().isVisible());
 
         // The same file again, aborted at once: the maps are not cleared
@@ -411,7 +411,7 @@ private slots:
         const float maximum = form->State().NoteMapMaximum;
         modal.Queue(ScriptedAnswer::Path(Q(dir->File("song.mid"))));
         Action("SaveMidiFile1")->trigger();
-        QVERIFY(form->Saved);
+        QVERIFY(form->Session().Saved);
 
         form->State().NoteMap.Fill(0.0f);
         paints = 0;
@@ -420,7 +420,7 @@ private slots:
         QCOMPARE(form->State().NoteMapMaximum, maximum);
         QVERIFY(pretty->isChecked());
         QVERIFY2(paints <= 3, qPrintable(QString::number(paints)));
-        QVERIFY(!form->Saved);
+        QVERIFY(!form->Session().Saved);
     }
 
     void SaveWritesTheNoteMapAndMarksTheResultSaved() {
@@ -438,26 +438,26 @@ private slots:
         const std::vector<std::uint8_t> expected = trx::BuildMidiFromNoteMap(
             midi, state.NoteMap, state.NoteMapMaximum, state.NoteKernels.FirstNoteBin, 15, -1);
         QVERIFY(ReadAll(midi) == expected);
-        QVERIFY(form->Saved);
-        QCOMPARE(form->MidiFileName, Q(midi));
+        QVERIFY(form->Session().Saved);
+        QCOMPARE(Q(form->Session().MidiFileName), Q(midi));
         QVERIFY(Shown("PlayBtn") && Action("Play1")->isEnabled());
 
         // Saving again goes to the same file without asking.
-        form->Saved = false;
+        form->Session().Saved = false;
         const std::size_t asked = modal.Requests().size();
         Action("SaveMidiFile1")->trigger();
         QCOMPARE(modal.Requests().size(), asked);
-        QVERIFY(form->Saved);
+        QVERIFY(form->Session().Saved);
         QVERIFY(ReadAll(midi) == expected);
 
         // A folder that does not exist: reported, nothing changes.
-        form->Saved = false;
+        form->Session().Saved = false;
         QString error;
         CaptureError(error);
         QVERIFY(!form->SaveMidiFile(Q(dir->File("no/such/folder.mid"))));
         QVERIFY2(error.endsWith(" occured in SaveMidiFile"), qPrintable(error));
-        QVERIFY(!form->Saved);
-        QCOMPARE(form->MidiFileName, Q(midi));
+        QVERIFY(!form->Session().Saved);
+        QCOMPARE(Q(form->Session().MidiFileName), Q(midi));
     }
 
     void SaveAsAsksBeforeReplacingAnotherFile() {
@@ -482,7 +482,7 @@ private slots:
         QCOMPARE(requests[3].Kind, RequestKind::SaveDialog);
         QVERIFY(ReadAll(taken) == std::vector<std::uint8_t>({'o', 'l', 'd'}));
         QVERIFY(QFile::exists(Q(fresh)));
-        QCOMPARE(form->MidiFileName, Q(fresh));
+        QCOMPARE(Q(form->Session().MidiFileName), Q(fresh));
 
         // Cancel writes nothing; the current file is replaced without asking.
         modal.Queue(ScriptedAnswer::Path(Q(taken)));
@@ -497,7 +497,7 @@ private slots:
         modal.Queue(ScriptedAnswer::Yes());
         QVERIFY(form->SaveMidiFileAs());
         QCOMPARE(ReadAll(taken).size(), ReadAll(fresh).size());
-        QCOMPARE(form->MidiFileName, Q(taken));
+        QCOMPARE(Q(form->Session().MidiFileName), Q(taken));
         QCOMPARE(modal.Unanswered(), 0);
     }
 
@@ -511,9 +511,9 @@ private slots:
         modal.Queue(ScriptedAnswer::Path(Q(midi)));
         QVERIFY(form->OpenSoundFile());
         QVERIFY(QFile::exists(Q(midi)));
-        QCOMPARE(form->WavFileName, Q(second));
-        QVERIFY(form->MidiFileName.isEmpty());
-        QVERIFY(form->Saved);
+        QCOMPARE(Q(form->Session().WavFileName), Q(second));
+        QVERIFY(Q(form->Session().MidiFileName).isEmpty());
+        QVERIFY(form->Session().Saved);
         QCOMPARE(ResultCommandsAvailable(), 0);
         QCOMPARE(modal.Unanswered(), 0);
     }
@@ -536,7 +536,7 @@ private slots:
         QCOMPARE(dialog.Filter, QString("Tremolundrix Settings Files|*.trs|All files|*.*"));
         const auto bytes = trx::SettingsFileBytes(chosen);
         QVERIFY(ReadAll(path) == std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-        QCOMPARE(form->SettingsFileName, Q(path));
+        QCOMPARE(Q(form->Session().SettingsFileName), Q(path));
 
         tuning->setValue(0);
         Child<QSlider>("PolyTB")->setValue(5);
@@ -559,7 +559,7 @@ private slots:
         CaptureError(error);
         Action("SaveSettings1")->trigger();
         QVERIFY2(error.endsWith(" occured in SaveSettingsClick"), qPrintable(error));
-        QCOMPARE(form->SettingsFileName, Q(nowhere));
+        QCOMPARE(Q(form->Session().SettingsFileName), Q(nowhere));
         QCOMPARE(modal.Unanswered(), 0);
     }
 
@@ -579,7 +579,7 @@ private slots:
         QCOMPARE(requests[requests.size() - 2].Dialog.FileName, Q(proposed));
         QCOMPARE(requests.back().Text, kOverwriteQuestion);
         QCOMPARE(ReadAll(proposed).size(), std::size_t{3});
-        QVERIFY(form->SettingsFileName.isEmpty());
+        QVERIFY(Q(form->Session().SettingsFileName).isEmpty());
 
         modal.Queue(ScriptedAnswer::Path(Q(proposed)));
         modal.Queue(ScriptedAnswer::Yes());
@@ -621,7 +621,7 @@ private slots:
         QCOMPARE(loaded.AmplitudeFluctuation, 40);
         QVERIFY(loaded.PhaseAnalysis);
         QVERIFY(!loaded.SpikeRemoval);
-        QCOMPARE(form->SettingsFileName, Q(path));
+        QCOMPARE(Q(form->Session().SettingsFileName), Q(path));
     }
 
     void VersionOptionStoresTheStartUpSwitch() {

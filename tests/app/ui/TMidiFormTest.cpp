@@ -495,7 +495,7 @@ private slots:
         modal.Queue(ScriptedAnswer::Yes());
         QVERIFY(form->QuerySave());
         QCOMPARE(form->SaveAsCalls, 1);
-        form->MidiFileName = "/music/song.mid";
+        form->Session().MidiFileName = "/music/song.mid";
         modal.Queue(ScriptedAnswer::Yes());
         QVERIFY(form->QuerySave());
         QCOMPARE(form->SavedTo, QStringList{"/music/song.mid"});
@@ -516,7 +516,7 @@ private slots:
 
     void ClosingAnUnsavedResultAsksAndCancelKeepsTheWindow() {
         form->show();
-        form->Saved = false;
+        form->Session().Saved = false;
         modal.Queue(ScriptedAnswer::Cancel());
         QVERIFY(!form->close());
         QVERIFY(form->isVisible());
@@ -545,9 +545,11 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("MThd");
         }
-        form->TempFiles = names;
+        std::vector<std::string>& temporary = form->Session().TempFiles;
+        for (const QString& name : names)
+            temporary.push_back(name.toStdString());
         // One already gone: its failure to delete is ignored.
-        form->TempFiles.insert(1, folder.filePath("gone.tmp"));
+        temporary.insert(temporary.begin() + 1, folder.filePath("gone.tmp").toStdString());
         form.reset();
         for (const QString& name : names) {
             QVERIFY2(!QFile::exists(name), qPrintable(name));
@@ -606,8 +608,8 @@ private slots:
         Child<QAction>("VersionCheck")->trigger();
         QVERIFY(!Child<QAction>("VersionCheck")->isChecked());
         // Every dialog was dismissed: still no file and nothing to save.
-        QVERIFY(form->WavFileName.isEmpty());
-        QVERIFY(form->Saved);
+        QVERIFY(form->Session().WavFileName.empty());
+        QVERIFY(form->Session().Saved);
         QVERIFY(!form->State().Sound.IsOpen());
     }
 };

@@ -1,0 +1,9 @@
+#include "editor/ui/EditCommand.h"
+
+#include "app/ui/MainWindowServices.h"
+
+namespace trx {
+
+void EditCommand::Run() {}
+
+} // namespace trx

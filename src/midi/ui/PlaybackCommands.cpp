@@ -1,0 +1,11 @@
+#include "midi/ui/PlaybackCommands.h"
+
+#include "app/ui/MainWindowServices.h"
+
+namespace trx {
+
+void PlaybackCommands::Play() {}
+
+void PlaybackCommands::Stop() {}
+
+} // namespace trx
