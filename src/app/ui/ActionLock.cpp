@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWidget>
 
 namespace trx {
 
@@ -41,6 +42,20 @@ void ActionLock::Release() {
         }
     }
     states_.clear();
+}
+
+void SetControlsEnabled(QWidget* container, bool enabled) {
+    if (container == nullptr) {
+        return;
+    }
+    const QList<QWidget*> children =
+        container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        if (!child->isWindow()) {
+            SetControlsEnabled(child, enabled);
+            child->setEnabled(enabled);
+        }
+    }
 }
 
 } // namespace trx

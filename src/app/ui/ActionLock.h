@@ -6,6 +6,7 @@
 
 class QAction;
 class QMenuBar;
+class QWidget;
 
 namespace trx {
 
@@ -28,5 +29,9 @@ private:
     QList<QPair<QPointer<QAction>, bool>> states_;
     bool locked_ = false;
 };
+
+// Sets the enabled state of every control inside container, depth first;
+// container itself and windows inside it keep theirs.
+void SetControlsEnabled(QWidget* container, bool enabled);
 
 } // namespace trx

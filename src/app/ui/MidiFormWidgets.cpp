@@ -1,5 +1,7 @@
 #include "app/ui/MidiFormWidgets.h"
 
+#include "app/SettingsFile.h"
+
 #include "analysis/ui/TAnalyserBox.h"
 #include "analysis/ui/TKeyboardPicture.h"
 #include "analysis/ui/TNoteMapBox.h"
@@ -308,6 +310,35 @@ QCheckBox* MidiFormWidgets::AddCheckBox(const char* name, const QString& caption
     box->setChecked(checked);
     box->setGeometry(at.x(), at.y(), 190, 20);
     return box;
+}
+
+ConversionSettings MidiFormWidgets::Settings() const {
+    ConversionSettings settings;
+    settings.TuningCents = TuningTB->value();
+    settings.Polyphony = PolyTB->value();
+    settings.ChordThreshold = ChordThresholdTB->value();
+    settings.NeighbourThreshold = NeighbourTB->value();
+    settings.MinimumComponent = MinimumTB->value();
+    settings.AmplitudeFluctuation = AmplitudeTB->value();
+    settings.PhaseAnalysis = PhaseCB->isChecked();
+    settings.SpikeRemoval = SpikeCB->isChecked();
+    settings.LoudStart = LoudStartCB->isChecked();
+    settings.DrawSpectrum = PrettyCB->isChecked();
+    return settings;
+}
+
+void MidiFormWidgets::SetSettingValue(int index, std::int32_t value) {
+    // The track bars limit a value to their range; a check box is checked
+    // only by a 1.
+    QSlider* const bars[kSettingsTrackBarCount] = {TuningTB,    PolyTB,    ChordThresholdTB,
+                                                   NeighbourTB, MinimumTB, AmplitudeTB};
+    QCheckBox* const boxes[kSettingsValueCount - kSettingsTrackBarCount] = {PhaseCB, SpikeCB,
+                                                                            LoudStartCB, PrettyCB};
+    if (index >= 0 && index < kSettingsTrackBarCount) {
+        bars[index]->setValue(value);
+    } else if (index >= kSettingsTrackBarCount && index < kSettingsValueCount) {
+        boxes[index - kSettingsTrackBarCount]->setChecked(value == 1);
+    }
 }
 
 } // namespace trx

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
+
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -31,6 +33,11 @@ class TNoteMapBox;
 struct MidiFormWidgets {
     // Builds every control on window; window owns them.
     void Build(QMainWindow& window);
+    // The conversion parameters as the controls hold them now.
+    [[nodiscard]] ConversionSettings Settings() const;
+    // Moves value number index of a settings file (0..9) through its
+    // control, whose change handler then runs.
+    void SetSettingValue(int index, std::int32_t value);
 
     QFrame* ButtonPanel = nullptr;
     THemisphereButton* OpenBtn = nullptr;

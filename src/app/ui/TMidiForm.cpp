@@ -3,10 +3,11 @@
 #include "analysis/ui/TAnalyserBox.h"
 #include "analysis/ui/TNoteMapBox.h"
 #include "app/FileNames.h"
-#include "app/SettingsFile.h"
 #include "app/ui/ActionLock.h"
+#include "app/ui/LocalPath.h"
 #include "app/ui/MidiFormProgress.h"
 #include "app/ui/ProgressPanel.h"
+#include "app/ui/SavePathQuestion.h"
 #include "app/ui/ScopeExit.h"
 #include "app/ui/TAbortForm.h"
 #include "app/ui/TErrorDlg.h"
@@ -42,15 +43,6 @@ QString Percent(int position) {
     return QString::number(position) + "%";
 }
 
-// Paths reach the core in the file system's own encoding.
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString DisplayPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 void RestoreDefaultCursor() {
     while (QGuiApplication::overrideCursor() != nullptr) {
         QGuiApplication::restoreOverrideCursor();
@@ -66,8 +58,6 @@ QString ErrorText(std::exception_ptr error) {
         return "Unknown error";
     }
 }
-
-const QString kOverwriteQuestion = "File already exists. Overwrite?";
 
 // What the reading of a WAV file shows in the window while it works.
 class WindowOpenObserver : public OpenObserver {
@@ -96,17 +86,6 @@ TMidiForm::TMidiForm(ModalInteraction& interaction, QWidget* parent)
     QFont text = font();
     text.setPointSize(8);
     setFont(text);
-
-    OpenDialog1.Filter = "WAV files|*.wav|All files|*.*";
-    OpenDialog1.DefaultExt = ".wav";
-    OpenDialog1.FileMustExist = true;
-    SaveDialog1.Filter = "MIDI files|*.mid;*.mdi;*.midi|All files|*.*";
-    SaveDialog1.DefaultExt = ".mid";
-    OpenDialog2.Filter = "Tremolundrix Settings Files|*.trs|All files|*.*";
-    OpenDialog2.DefaultExt = ".trs";
-    OpenDialog2.FileMustExist = true;
-    SaveDialog2.Filter = OpenDialog2.Filter;
-    SaveDialog2.DefaultExt = ".trs";
 
     ui_.Build(*this);
     // One pixel column per slice; no file, no slices.
@@ -276,19 +255,7 @@ void TMidiForm::ShowSystemError(int errorCode) {
 }
 
 void TMidiForm::EnableControls(QWidget* container, bool enabled) {
-    Guarded("EnableControls", [&] {
-        if (container == nullptr) {
-            return;
-        }
-        const QList<QWidget*> children =
-            container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-        for (QWidget* child : children) {
-            if (!child->isWindow()) {
-                EnableControls(child, enabled);
-                child->setEnabled(enabled);
-            }
-        }
-    });
+    Guarded("EnableControls", [&] { SetControlsEnabled(container, enabled); });
 }
 
 bool TMidiForm::QuerySave() {
@@ -324,18 +291,7 @@ void TMidiForm::closeEvent(QCloseEvent* event) {
 }
 
 ConversionSettings TMidiForm::CurrentSettings() const {
-    ConversionSettings settings;
-    settings.TuningCents = ui_.TuningTB->value();
-    settings.Polyphony = ui_.PolyTB->value();
-    settings.ChordThreshold = ui_.ChordThresholdTB->value();
-    settings.NeighbourThreshold = ui_.NeighbourTB->value();
-    settings.MinimumComponent = ui_.MinimumTB->value();
-    settings.AmplitudeFluctuation = ui_.AmplitudeTB->value();
-    settings.PhaseAnalysis = ui_.PhaseCB->isChecked();
-    settings.SpikeRemoval = ui_.SpikeCB->isChecked();
-    settings.LoudStart = ui_.LoudStartCB->isChecked();
-    settings.DrawSpectrum = ui_.PrettyCB->isChecked();
-    return settings;
+    return ui_.Settings();
 }
 
 void TMidiForm::OpenBtnClick() {
@@ -543,33 +499,10 @@ bool TMidiForm::SaveMidiFileAs() {
     bool saved = false;
     Guarded("SaveMidiFileAs", [&] {
         const std::optional<QString> path =
-            AskSavePath(SaveDialog1, DisplayPath(session_.MidiFileName));
+            AskSavePath(interaction_, this, SaveDialog1, DisplayPath(session_.MidiFileName));
         saved = path.has_value() && SaveMidiFile(*path);
     });
     return saved;
-}
-
-std::optional<QString> TMidiForm::AskSavePath(FileDialog& dialog, const QString& current) {
-    for (;;) {
-        if (!interaction_.RunSaveDialog(this, dialog)) {
-            return std::nullopt;
-        }
-        const QString path = dialog.FileName;
-        // Writing the current file again asks nothing.
-        if (path == current || !QFileInfo::exists(path)) {
-            return path;
-        }
-        const QMessageBox::StandardButton answer =
-            interaction_.Ask(this, {kOverwriteQuestion, "Tremolundrix",
-                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                    QMessageBox::Question});
-        if (answer == QMessageBox::Yes) {
-            return path;
-        }
-        if (answer != QMessageBox::No) {
-            return std::nullopt;
-        }
-    }
 }
 
 void TMidiForm::PlayBtnClick() {
@@ -597,55 +530,11 @@ void TMidiForm::InstalledCodecs1Click() {
 }
 
 void TMidiForm::SaveSettingsClick() {
-    Guarded("SaveSettingsClick", [this] {
-        // The proposal stays a proposal: only a written file becomes
-        // SettingsFileName, so an existing file of that name is not replaced
-        // without the question.
-        if (session_.SettingsFileName.empty() && !session_.MidiFileName.empty()) {
-            SaveDialog2.FileName = DisplayPath(ProposedSettingsName(session_.MidiFileName));
-        }
-        const std::optional<QString> path =
-            AskSavePath(SaveDialog2, DisplayPath(session_.SettingsFileName));
-        if (!path) {
-            return;
-        }
-        session_.SettingsFileName = LocalPath(*path);
-        WriteSettingsFile(session_.SettingsFileName, CurrentSettings());
-    });
+    settings_.Save();
 }
 
 void TMidiForm::LoadSettingsClick() {
-    Guarded("LoadSettingClick", [this] {
-        if (!interaction_.RunOpenDialog(this, OpenDialog2)) {
-            return;
-        }
-        session_.SettingsFileName = LocalPath(OpenDialog2.FileName);
-        ApplySettingsFile(OpenDialog2.FileName);
-    });
-}
-
-void TMidiForm::ApplySettingsFile(const QString& path) {
-    // Each value goes through its control at once: the track bars limit it
-    // to their range and their change handlers update the labels and the
-    // kernels; a check box is checked only by a 1.
-    QSlider* const bars[kSettingsTrackBarCount] = {ui_.TuningTB,         ui_.PolyTB,
-                                                   ui_.ChordThresholdTB, ui_.NeighbourTB,
-                                                   ui_.MinimumTB,        ui_.AmplitudeTB};
-    QCheckBox* const boxes[kSettingsValueCount - kSettingsTrackBarCount] = {
-        ui_.PhaseCB, ui_.SpikeCB, ui_.LoudStartCB, ui_.PrettyCB};
-    SettingsFileReader reader(LocalPath(path));
-    for (;;) {
-        const int index = reader.NextIndex();
-        const std::optional<std::int32_t> value = reader.Next();
-        if (!value) {
-            break;
-        }
-        if (index < kSettingsTrackBarCount) {
-            bars[index]->setValue(*value);
-        } else {
-            boxes[index - kSettingsTrackBarCount]->setChecked(*value == 1);
-        }
-    }
+    settings_.Load();
 }
 
 void TMidiForm::VersionCheckClick() {

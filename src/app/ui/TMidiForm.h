@@ -6,6 +6,8 @@
 #include "app/ui/ModalInteraction.h"
 #include "app/ui/RegistryStore.h"
 #include "app/ui/ResultCommands.h"
+#include "app/ui/SavePathQuestion.h"
+#include "app/ui/SettingsCommands.h"
 #include "audio/CodecList.h"
 #include "common/ConversionSettings.h"
 #include "editor/ui/EditCommand.h"
@@ -167,10 +169,10 @@ public:
 
     // File dialogs that keep their folder and file name between runs: the
     // WAV file, the MIDI file, and the settings file to load and to save.
-    FileDialog OpenDialog1;
-    FileDialog SaveDialog1;
-    FileDialog OpenDialog2;
-    FileDialog SaveDialog2;
+    FileDialog OpenDialog1 = WavOpenDialog();
+    FileDialog SaveDialog1 = MidiSaveDialog();
+    FileDialog OpenDialog2 = SettingsDialog(true);
+    FileDialog SaveDialog2 = SettingsDialog(false);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -189,11 +191,6 @@ private:
     // The restoring steps of AnalyseWave, in their order; menuLock is given
     // back right after the panels.
     void RestoreAfterAnalysis(std::optional<ActionLock>& menuLock);
-    // Shows the save dialog until the user picks a path that is new, equal
-    // to current, or confirmed; nothing when the user cancels.
-    [[nodiscard]] std::optional<QString> AskSavePath(FileDialog& dialog, const QString& current);
-    // Moves each value of the settings file through its control.
-    void ApplySettingsFile(const QString& path);
 
     ModalInteraction& interaction_;
     QPointer<TAbortForm> abortForm_;
@@ -207,6 +204,7 @@ private:
 
     MidiFormWidgets ui_;
     ResultCommands results_;
+    SettingsCommands settings_{*this, ui_, OpenDialog2, SaveDialog2};
     PlaybackCommands playback_{*this};
     EditCommand edit_{*this};
     AutoTuneCommand autoTune_{*this};
