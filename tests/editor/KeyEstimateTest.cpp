@@ -24,56 +24,34 @@ void AddPitchClasses(TMidiNotes& notes, std::initializer_list<int> classes, int 
         }
 }
 
-TEST(KeyScales, MajorAndHarmonicMinorRowsWithEnharmonicPairsAlike) {
-    const auto& scales = trx::KeyScales();
-    const trx::ScaleRow cMajor{1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1};
-    const trx::ScaleRow aMinor{1, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1}; // G# raised
-    EXPECT_EQ(scales[7], cMajor);
-    EXPECT_EQ(scales[22], aMinor);
-    for (const auto& [a, b] : {std::pair{0, 12}, {1, 13}, {2, 14}, {15, 27}, {16, 28}, {17, 29}})
-        EXPECT_EQ(scales[std::size_t(a)], scales[std::size_t(b)]) << a << " and " << b;
-    EXPECT_EQ(trx::KeyTonic(0), 11) << "Cb: 7 flats stay in range";
-    EXPECT_EQ(trx::KeyTonic(15), 8) << "Ab minor";
-    EXPECT_EQ(trx::PitchClassOfBin(0), 9) << "bin 0 is an A";
-}
-
 TEST(EstimateKey, FirstKeyWithTheStrictlyHighestScoreIsSelected) {
     TMidiNotes bMajor;
     AddPitchClasses(bMajor, {11, 1, 3, 4, 6, 8, 10}, 2);
     auto estimate = trx::EstimateKey(bMajor);
     ASSERT_TRUE(estimate);
-    EXPECT_EQ(estimate->Percentages[0], 100.0f);
-    EXPECT_EQ(estimate->Percentages[12], 100.0f);
-    EXPECT_EQ(estimate->BestIndex, 0) << "Cb major before B major";
+    EXPECT_EQ(estimate->BestIndex, 0) << "Cb major before B major, both 100 %";
     EXPECT_EQ(estimate->SelectionAfter(-1), 0);
     EXPECT_EQ(estimate->SelectionAfter(9), 9) << "an existing selection stays";
 
     TMidiNotes cTriad;
     AddPitchClasses(cTriad, {0, 4, 7});
     estimate = trx::EstimateKey(cTriad);
-    ASSERT_TRUE(estimate);
-    EXPECT_EQ(estimate->Percentages[7], 100.0f);
-    EXPECT_EQ(estimate->BestIndex, 6);
+    EXPECT_EQ(estimate->BestIndex, 6) << "F major before C major";
     EXPECT_EQ(estimate->EntryTexts[6], "F major (1 flat) 100%");
     EXPECT_EQ(estimate->EntryTexts[13], "F# major (6 sharps) 0%");
 }
 
-TEST(EstimateKey, SingleNoteScoresEveryKeyHoldingItsPitchClass) {
-    TMidiNotes notes;
-    AddPitchClasses(notes, {9}); // an A
-    const auto estimate = trx::EstimateKey(notes);
-    ASSERT_TRUE(estimate);
+TEST(EstimateKey, PercentagesOfASingleNoteAndHalvesRoundedToEven) {
+    TMidiNotes single;
+    AddPitchClasses(single, {9}); // an A
+    const auto estimate = trx::EstimateKey(single);
     for (std::size_t k = 0; k < trx::kKeySignatureCount; ++k)
         EXPECT_EQ(estimate->Percentages[k], trx::KeyScales()[k][9] ? 100.0f : 0.0f) << k;
-    EXPECT_EQ(estimate->BestIndex, 5) << "Bb major, the first key with an A";
-}
+    EXPECT_TRUE(trx::KeyScales()[22][8] && !trx::KeyScales()[22][7]) << "A minor has G#, not G";
 
-TEST(EstimateKey, PercentagesShowHalvesRoundedToEven) {
     TMidiNotes eighth; // 1 of 8 notes in C major: 12.5 %
-    AddPitchClasses(eighth, {0});
-    AddPitchClasses(eighth, {1, 3, 6, 8, 10, 1, 3});
+    AddPitchClasses(eighth, {0, 1, 3, 6, 8, 10, 1, 3});
     EXPECT_EQ(trx::EstimateKey(eighth)->EntryTexts[7], "C major 12%");
-
     TMidiNotes notes; // 27 of 200: 13.5 %
     AddPitchClasses(notes, {0}, 27);
     AddPitchClasses(notes, {1}, 173);
@@ -86,10 +64,8 @@ TEST(EstimateKey, EmptyListIsRebuiltFromTheMapOrChangesNothing) {
     EXPECT_FALSE(trx::EstimateKey(notes));
     EXPECT_FALSE(trx::EstimateKey(notes, map, 0.0f, 8));
     map(1, 39) = 5; // a C
-    const auto estimate = trx::EstimateKey(notes, map, 5.0f, 8);
-    ASSERT_EQ(notes.Count(), 1u);
-    ASSERT_TRUE(estimate);
-    EXPECT_EQ(estimate->Percentages[7], 100.0f);
+    EXPECT_EQ(trx::EstimateKey(notes, map, 5.0f, 8)->Percentages[7], 100.0f);
+    EXPECT_EQ(notes.Count(), 1u);
 }
 
 } // namespace

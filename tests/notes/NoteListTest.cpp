@@ -111,8 +111,6 @@ TEST(CreateNoteList, NoMaximumOrNoBinsGivesAnEmptyList) {
 }
 
 TEST(CreateNoteList, RebuiltListHasNoSelection) {
-    // The rebuilt list numbers its notes from 00000001 again: the old
-    // selection would name another note.
     FloatMatrix map(4, trx::kNoteBins);
     map(1, 30) = 127;
     TMidiNotes notes;
