@@ -25,6 +25,9 @@ constexpr Extended kLoudStartDecay = 0.99L;
 void CreateNoteList(const FloatMatrix& noteMap, float noteMapMaximum, std::int32_t firstNoteBin,
                     TMidiNotes& notes) {
     notes.Clear();
+    // IDs restart at 00000001: a selection kept from the last list would
+    // name another note.
+    notes.Selected.clear();
     std::int32_t number = 0;
     if (firstNoteBin > kTopBin || !(noteMapMaximum > 0.0f))
         return;

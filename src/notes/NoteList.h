@@ -12,7 +12,7 @@ namespace trx {
 // 00000001, 00000002, ... A note starts at the run's first cell whose
 // velocity 127 x cell / noteMapMaximum rounds to at least 1 and takes the
 // largest velocity of its cells. With noteMapMaximum not positive the list
-// stays empty.
+// stays empty. No note is selected afterwards.
 void CreateNoteList(const FloatMatrix& noteMap, float noteMapMaximum, std::int32_t firstNoteBin,
                     TMidiNotes& notes);
 

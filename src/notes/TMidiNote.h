@@ -23,8 +23,10 @@ public:
     void SetSelected(bool value);
 
     // Pixels of the last drawing, read by the editor's pointer handling.
-    std::uint16_t DrawX = 0;
-    std::uint16_t DrawWidth = 0;
+    // The bar's left end and width are held in 32 bits: a note starting left
+    // of the view has a negative x, and 16 bits wrap at 6554 slices.
+    std::int32_t DrawX = 0;
+    std::int32_t DrawWidth = 0;
     std::uint16_t DrawY = 0;
     std::uint16_t StemTop = 0;
     // Eight decimal digits, zero-padded; the note's key in the list.

@@ -110,6 +110,17 @@ TEST(CreateNoteList, NoMaximumOrNoBinsGivesAnEmptyList) {
     EXPECT_TRUE(notes.Empty());
 }
 
+TEST(CreateNoteList, RebuiltListHasNoSelection) {
+    FloatMatrix map(4, trx::kNoteBins);
+    map(1, 30) = 127;
+    TMidiNotes notes;
+    trx::CreateNoteList(map, 127, kFirstBin, notes);
+    notes[0].SetSelected(true);
+    trx::CreateNoteList(map, 127, kFirstBin, notes);
+    EXPECT_EQ(notes.GetSelected(), nullptr);
+    EXPECT_TRUE(notes.Selected.empty());
+}
+
 TEST(NoteListLookup, FindNoteCoversExactlyStartToStartPlusLength) {
     TMidiNotes notes;
     AddNote(notes, "00000001", 30, 10, 4);
