@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
-    libfluidsynth-dev fluid-soundfont-gm fluidsynth
+    libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont fluidsynth
     libcurl4-openssl-dev
     xvfb xauth imagemagick sox
     clang-format clang libclang-rt-14-dev
