@@ -52,6 +52,18 @@ float SliceMaximum(std::span<const float, kNoteBins> row, std::int32_t first) {
     return maximum;
 }
 
+// A falling flank, read from the peak outwards from bin `from`, ends at the
+// first bin that stands above its inner neighbour, or at the edge bin; every
+// bin before that end is cleared, the edge bin never.
+void ClearFlank(std::span<float, kNoteBins> row, std::int32_t from, std::int32_t step,
+                std::int32_t edge) {
+    std::int32_t end = from + step;
+    while (end != edge && !(row[end] > row[end - step]))
+        end += step;
+    for (std::int32_t i = from; i != end; i += step)
+        row[i] = 0.0f;
+}
+
 void RemoveSpread(std::span<float, kNoteBins> row, std::int32_t first, std::int32_t fluctuation) {
     const Extended f = fluctuation / Extended{100};
     for (std::int32_t j = std::max(first, 2); j <= 50; ++j) {
@@ -61,19 +73,8 @@ void RemoveSpread(std::span<float, kNoteBins> row, std::int32_t first, std::int3
         if (!(std::fabs((Extended{row[j + 1]} - row[j - 1]) / row[j]) < f &&
               std::fabs((Extended{row[j + 2]} - row[j - 2]) / row[j]) < f))
             continue;
-        std::int32_t k = j + 1;
-        float last;
-        do {
-            last = row[k];
-            row[k] = 0.0f;
-            ++k;
-        } while (k != kTop && !(row[k] > last));
-        k = j - 1;
-        do {
-            last = row[k];
-            row[k] = 0.0f;
-            --k;
-        } while (k != 0 && !(row[k] > last));
+        ClearFlank(row, j + 1, +1, kTop);
+        ClearFlank(row, j - 1, -1, 0);
     }
 }
 
