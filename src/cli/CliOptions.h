@@ -20,6 +20,8 @@ struct CliOptions {
     // writes the empty key signature, as the window does before its editor
     // has been opened.
     std::optional<std::int32_t> KeyIndex;
+    // --key auto: the key EstimateKey selects for the converted notes.
+    bool AutoKey = false;
     std::vector<std::string> Inputs;
     // -o: the MIDI file for the one input.
     std::string OutputFile;

@@ -85,6 +85,18 @@ std::string Lowered(std::string_view text) {
 
 } // namespace
 
+namespace {
+
+bool IsAuto(std::string_view text) {
+    constexpr std::string_view kAuto = "auto";
+    return text.size() == kAuto.size() &&
+           std::equal(text.begin(), text.end(), kAuto.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+} // namespace
+
 std::optional<std::int32_t> FindKeySignature(const std::string& text) {
     const auto& names = KeySignatureNames();
     const auto count = static_cast<std::int32_t>(std::size(names));
@@ -185,10 +197,11 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args,
             const auto value = takeValue();
             if (!value)
                 return fail(name + " needs a value");
-            options.KeyIndex = FindKeySignature(*value);
-            if (!options.KeyIndex)
-                return fail("--key must be a key signature name such as \"G major\" or an "
-                            "index from 0 to 29, not \"" +
+            options.AutoKey = IsAuto(*value);
+            options.KeyIndex = options.AutoKey ? std::nullopt : FindKeySignature(*value);
+            if (!options.AutoKey && !options.KeyIndex)
+                return fail("--key must be a key signature name such as \"G major\", an "
+                            "index from 0 to 29 or auto, not \"" +
                             *value + "\"");
         } else if (name == "-j" || name == "--jobs") {
             const auto value = takeValue();
@@ -231,9 +244,11 @@ IN.mid in the same folder unless -o or -d says otherwise.
 Output:
   -o, --output FILE      MIDI file for the one input
   -d, --output-dir DIR   folder for the MIDI files of all inputs
-      --export-maps DIR  also write amplitude_map.npy, note_map.npy and
-                         notes.csv (one subfolder per input when several)
-      --key NAME|INDEX   key signature, e.g. "G major", "A minor" or 0..29
+      --export-maps DIR  also write amplitude_map.npy, note_map.npy,
+                         notes.csv and key.json (one subfolder per input
+                         when several)
+      --key NAME|INDEX|auto  key signature, e.g. "G major", "A minor" or
+                         0..29; auto: the key that fits the notes best
                          (default: none)
 
 Conversion parameters (range, default):

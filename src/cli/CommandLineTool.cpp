@@ -11,10 +11,12 @@
 #include "common/AtomicFile.h"
 #include "common/Errors.h"
 #include "common/Version.h"
+#include "editor/KeyEstimate.h"
 #include "notes/NoteList.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -25,6 +27,43 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kProgramName = "tremolundrix-cli";
+
+// The key fit of the notes: the 30 percentages (none for no notes), the
+// best key and the key the MIDI file was written with (null for none).
+std::string FormatKeyJson(const std::optional<KeyEstimate>& estimate,
+                          std::optional<std::int32_t> written) {
+    std::string json = "{\"percentages\": ";
+    if (estimate) {
+        json += '[';
+        for (std::size_t i = 0; i < estimate->Percentages.size(); ++i) {
+            char number[32];
+            std::snprintf(number, sizeof number, "%s%.9g", i == 0 ? "" : ", ",
+                          static_cast<double>(estimate->Percentages[i]));
+            json += number;
+        }
+        json += ']';
+    } else {
+        json += "null";
+    }
+    const auto index = [](std::optional<std::int32_t> value) {
+        return value && *value >= 0 ? std::to_string(*value) : std::string("null");
+    };
+    json += ", \"best_index\": " +
+            index(estimate ? std::optional<std::int32_t>(estimate->BestIndex) : std::nullopt);
+    json += ", \"midi_key_index\": " + index(written) + "}\n";
+    return json;
+}
+
+// The key EstimateKey selects for the session's notes; none for no notes.
+std::optional<std::int32_t> EstimatedKey(const ConversionSession& session) {
+    TMidiNotes notes;
+    const WorkingState& state = session.State;
+    CreateNoteList(state.NoteMap, state.NoteMapMaximum, session.AnalysedFirstNoteBin, notes);
+    const std::optional<KeyEstimate> estimate = EstimateKey(notes);
+    if (!estimate || estimate->BestIndex < 0)
+        return std::nullopt;
+    return estimate->BestIndex;
+}
 
 // The maps and the note list of one run, next to its MIDI file. Returns
 // empty or the failure text.
@@ -43,6 +82,9 @@ std::string ExportMaps(const ConversionSession& session, const std::string& fold
         const std::string csv = FormatNotesCsv(notes);
         WriteFileAtomically((base / "notes.csv").string(),
                             {reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()});
+        const std::string key = FormatKeyJson(EstimateKey(notes), session.KeySelection);
+        WriteFileAtomically((base / "key.json").string(),
+                            {reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
     } catch (const TremolundrixError& e) {
         return "cannot write " + e.FileName() + ": " + e.what();
     }
@@ -70,7 +112,7 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
             session.ConvertFile(input, options.Settings, progress, AnalysisThreads(options));
         !failure.empty())
         return failure;
-    session.KeySelection = options.KeyIndex;
+    session.KeySelection = options.AutoKey ? EstimatedKey(session) : options.KeyIndex;
     if (std::string failure = ReportFailure(
             "SaveMidiFile",
             [&] { session.SaveMidiFile(plan.MidiPath, options.Settings.MinimumComponent); });

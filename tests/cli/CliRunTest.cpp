@@ -168,6 +168,22 @@ TEST_F(CliRunTest, KeySignatureGoesIntoTheConductorTrack) {
     EXPECT_EQ(keyOf({"--key", "1"}), (std::vector<std::uint8_t>{0xFA, 0}));
 }
 
+TEST_F(CliRunTest, AutomaticKeyOfAGMajorScaleIsOneSharp) {
+    // G4 A4 B4 C5 D5 E5 F#5 G5, eight slices each.
+    std::vector<trx::test::Segment> scale;
+    for (const int bin : {58, 60, 62, 63, 65, 67, 69, 70})
+        scale.push_back({{{BinFrequency(bin), 0.5}}, trx::test::SlicesLong(8)});
+    const std::string g = trx::test::WriteToneWav(dir_, "g.wav", scale);
+    const auto run = RunCli({"--key", "AUTO", "--export-maps", dir_.File("maps"), g});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(
+        trx::test::MetaData(trx::test::ParseMidi(trx::test::ReadText(dir_.File("g.mid"))), 0x59),
+        (std::vector<std::uint8_t>{1, 0}));
+    const std::string key = trx::test::ReadText(dir_.File("maps/key.json"));
+    EXPECT_NE(key.find("\"percentages\": ["), std::string::npos) << key;
+    EXPECT_NE(key.find("\"midi_key_index\": 8}"), std::string::npos) << key;
+}
+
 TEST_F(CliRunTest, ExportedMapsAreNumpyFilesOfTheWholeRecording) {
     const std::string a = NoteWav("a.wav");
     const auto run = RunCli({"--export-maps", dir_.File("maps"), a});
