@@ -104,6 +104,7 @@ QMessageBox::StandardButton QtModalInteraction::Ask(QWidget* owner, const Messag
 void QtModalInteraction::Tell(QWidget* owner, const MessageRequest& request) {
     const NormalCursorWhileModal pointer;
     QMessageBox box(request.Icon, request.Caption, request.Text, request.Buttons, owner);
+    box.setTextFormat(Qt::PlainText); // texts from outside (the update server) are no markup
     box.exec();
 }
 
