@@ -26,9 +26,11 @@
 namespace trx {
 
 class ActionLock;
+class TAboutBox;
 class TAbortForm;
 class TCodecForm;
 class TErrorDlg;
+class TVersionDM;
 
 // The main window: the command buttons, the ten conversion parameters, the
 // analysis pictures, the menu and the status bar with its progress panel.
@@ -89,6 +91,11 @@ public:
 
     // Where the named values of the version check are kept.
     void SetRegistryStore(RegistryStore store) { registry_ = std::move(store); }
+    [[nodiscard]] const RegistryStore& Registry() const { return registry_; }
+    // The about box and the version check created at start-up.
+    void SetAboutWindows(TAboutBox* box, TVersionDM* versionCheck) {
+        about_.SetWindows(box, versionCheck);
+    }
     // Failures are reported as "WriteRegString" / "ReadRegString"; a value
     // that cannot be read reads empty.
     void WriteRegString(const QString& name, const QString& value);

@@ -5,6 +5,9 @@
 #include "app/ui/TMidiForm.h"
 #include "app/ui/TSplashForm.h"
 #include "audio/ui/TCodecForm.h"
+#include "info/ui/RegistryValueStore.h"
+#include "info/ui/TAboutBox.h"
+#include "info/ui/TVersionDM.h"
 
 namespace trx {
 
@@ -32,6 +35,17 @@ int TremolundrixApplication::Run() {
         // runs while the splash shows.
         midiForm_->SetAbortForm(new TAbortForm(midiForm_.get()));
         midiForm_->SetCodecForm(new TCodecForm(midiForm_->Codecs().Drivers(), midiForm_.get()));
+        TMidiForm* form = midiForm_.get();
+        auto* versionCheck =
+            new TVersionDM(std::make_unique<RegistryValueStore>(
+                               form->Registry(),
+                               [form](const std::exception& e, const QString& routine) {
+                                   form->ReportError(e, routine);
+                               }),
+                           interaction_, form, form);
+        form->SetAboutWindows(
+            new TAboutBox(versionCheck->ProgramVersion(), versionCheck->HomePageUrl(), form),
+            versionCheck);
         midiForm_->SetErrorDlg(new TErrorDlg(midiForm_.get()));
 
         splash.hide();
