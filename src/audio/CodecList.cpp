@@ -1,7 +1,7 @@
 #include "audio/CodecList.h"
 
-#include "audio/ffmpeg/AudioDecoders.h"
 #include "audio/CodecTexts.h"
+#include "audio/ffmpeg/AudioDecoders.h"
 #include "audio/ffmpeg/ConversionStream.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "audio/WaveConversion.h"
 
-#include "audio/ffmpeg/ConversionStream.h"
 #include "audio/OpenMessages.h"
+#include "audio/ffmpeg/ConversionStream.h"
 #include "common/Constants.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "audio/ConversionHeader.h"
-#include "audio/ffmpeg/PacketShape.h"
 #include "audio/WaveFormat.h"
+#include "audio/ffmpeg/PacketShape.h"
 
 #include <cstdint>
 #include <memory>
