@@ -23,8 +23,10 @@ typedef float Lanes __attribute__((vector_size(kFoldLanes * sizeof(float))));
 
 // Offsets folded in one pass over the samples: enough independent sums that
 // a run of samples landing in the same phase bin does not wait on one chain
-// of additions.
-constexpr std::size_t kOffsetBlock = 34;
+// of additions, few enough that their sums (17 x 36 x 64 bytes) stay in the
+// first-level cache. Measured on a minute of melody: 16 lanes 10 % faster
+// than 8 or 32, 17 offsets as fast as 34.
+constexpr std::size_t kOffsetBlock = 17;
 
 // Plain arrays: a vector type as a template argument loses its alignment.
 struct alignas(64) FoldWork {
