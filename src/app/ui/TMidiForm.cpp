@@ -234,10 +234,6 @@ void TMidiForm::ResetProgress() {
     RestoreDefaultCursor();
 }
 
-void TMidiForm::ReportError(const std::exception& error, const QString& routine) {
-    ReportError(QString::fromUtf8(error.what()), routine);
-}
-
 void TMidiForm::ReportError(const QString& message, const QString& routine) {
     TErrorDlg& dialog = ErrorDlg();
     dialog.SetMessage(

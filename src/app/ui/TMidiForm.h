@@ -80,7 +80,9 @@ public:
 
     // Shows the error dialog with the message followed by " occured in "
     // and the routine; returns when the user presses OK.
-    void ReportError(const std::exception& error, const QString& routine);
+    void ReportError(const std::exception& error, const QString& routine) {
+        ReportError(QString::fromUtf8(error.what()), routine);
+    }
     void ReportError(const QString& message, const QString& routine) override;
     // The system's text for an errno value in a message box of no window.
     void ShowSystemError(int errorCode) override;
