@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ConversionSettings.h"
+
 #include <QString>
 
 #include <exception>
@@ -42,6 +44,10 @@ public:
     [[nodiscard]] virtual bool SaveMidiFile(const QString& path) = 0;
     // Redraws the note map picture; the result then counts as unsaved.
     virtual void DrawNoteMap() = 0;
+    // The conversion parameters as the controls hold them now.
+    [[nodiscard]] virtual ConversionSettings CurrentSettings() const = 0;
+    // Shows StopBtn over PlayBtn, or hides it.
+    virtual void SetStopShown(bool shown) = 0;
 };
 
 // Runs work; an exception it raises is reported under the routine's name

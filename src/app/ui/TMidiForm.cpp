@@ -176,7 +176,9 @@ void TMidiForm::FormCreate() {
 
 void TMidiForm::FormDestroy() {
     // The session releases the maps, the file and the notes with its
-    // members; temporary files are removed from the disk.
+    // members; the player lets go of its temporary file before the
+    // temporary files are removed from the disk.
+    playback_.Shutdown();
     session_.DeleteTempFiles();
 }
 
@@ -507,6 +509,10 @@ void TMidiForm::PlayBtnClick() {
 
 void TMidiForm::StopBtnClick() {
     playback_.Stop();
+}
+
+void TMidiForm::SetStopShown(bool shown) {
+    ui_.StopBtn->setVisible(shown);
 }
 
 void TMidiForm::EditBtnClick() {

@@ -29,7 +29,10 @@ class ActionLock;
 class TAboutBox;
 class TAbortForm;
 class TCodecForm;
+class MidiPlayer;
+class TEditorForm;
 class TErrorDlg;
+class TTuningForm;
 class TVersionDM;
 
 // The main window: the command buttons, the ten conversion parameters, the
@@ -98,6 +101,12 @@ public:
     void SetAboutWindows(TAboutBox* box, TVersionDM* versionCheck) {
         about_.SetWindows(box, versionCheck);
     }
+    // The player of Play, the note editor and the tuning dialog made at
+    // start-up; each must outlive the window or be destroyed with it.
+    void SetMidiPlayer(MidiPlayer* player) { playback_.SetPlayer(player); }
+    void SetEditorForm(TEditorForm* form) { edit_.SetForm(form); }
+    void SetTuningForm(TTuningForm* form) { autoTune_.SetForm(form); }
+    void SetStopShown(bool shown) override;
     // Failures are reported as "WriteRegString" / "ReadRegString"; a value
     // that cannot be read reads empty.
     void WriteRegString(const QString& name, const QString& value);
@@ -135,7 +144,7 @@ public:
     [[nodiscard]] bool FormCloseQuery();
 
     // The conversion parameters as the controls hold them now.
-    [[nodiscard]] ConversionSettings CurrentSettings() const;
+    [[nodiscard]] ConversionSettings CurrentSettings() const override;
 
     // What Convert runs, for the commands that convert again.
     void ConvertAgain() override;

@@ -5,9 +5,11 @@
 #include "app/ui/TMidiForm.h"
 #include "app/ui/TSplashForm.h"
 #include "audio/ui/TCodecForm.h"
+#include "editor/ui/TEditorForm.h"
 #include "info/ui/RegistryValueStore.h"
 #include "info/ui/TAboutBox.h"
 #include "info/ui/TVersionDM.h"
+#include "tuning/ui/TTuningForm.h"
 
 namespace trx {
 
@@ -23,6 +25,8 @@ TremolundrixApplication::~TremolundrixApplication() = default;
 
 int TremolundrixApplication::Run() {
     midiForm_ = std::make_unique<TMidiForm>(interaction_);
+    // Nothing of the synthesiser is loaded before the first Play.
+    midiForm_->SetMidiPlayer(&player_);
     {
         TSplashForm splash;
         splash.show();
@@ -36,6 +40,8 @@ int TremolundrixApplication::Run() {
         midiForm_->SetAbortForm(new TAbortForm(midiForm_.get()));
         midiForm_->SetCodecForm(new TCodecForm(midiForm_->Codecs().Drivers(), midiForm_.get()));
         TMidiForm* form = midiForm_.get();
+        form->SetEditorForm(new TEditorForm(form));
+        form->SetTuningForm(new TTuningForm(form));
         auto* versionCheck =
             new TVersionDM(std::make_unique<RegistryValueStore>(
                                form->Registry(),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ui/QtModalInteraction.h"
+#include "midi/FluidSynthPlayer.h"
 
 #include <QApplication>
 
@@ -26,6 +27,8 @@ public:
 private:
     QApplication application_;
     QtModalInteraction interaction_;
+    // Declared before the window, which closes it when it goes.
+    FluidSynthPlayer player_;
     std::unique_ptr<TMidiForm> midiForm_;
 };
 

@@ -8,4 +8,6 @@ void PlaybackCommands::Play() {}
 
 void PlaybackCommands::Stop() {}
 
+void PlaybackCommands::Shutdown() {}
+
 } // namespace trx

@@ -1,0 +1,8 @@
+#include "editor/ui/TEditorForm.h"
+
+namespace trx {
+
+TEditorForm::TEditorForm(QWidget* parent)
+    : QDialog(parent) {}
+
+} // namespace trx
