@@ -121,6 +121,9 @@ TEST(FluidSynthPlayer, EveryPlaybackEndsOnceByItselfByStopOrByDestruction) {
         player.Open(WriteOneNote(dir, "short.mid", 2));
         player.Play(ends.Handler());
         EXPECT_TRUE(ends.WaitFor(1));
+        // Measured now: every later Open starts the file anew, and the last
+        // output may be closed before it has written a frame.
+        EXPECT_GT(fs::file_size(dir.File("out.wav")), 44U);
         player.Stop(); // already ended
         EXPECT_EQ(ends.Count(), 1);
 
@@ -132,7 +135,6 @@ TEST(FluidSynthPlayer, EveryPlaybackEndsOnceByItselfByStopOrByDestruction) {
         EXPECT_EQ(ends.Count(), 2);
     }
     EXPECT_EQ(ends.Count(), 3);
-    EXPECT_GT(fs::file_size(dir.File("out.wav")), 44U);
 }
 
 TEST(FluidSynthPlayer, OpenReportsAMissingSoundFontAndAFileThatIsNotMidi) {
