@@ -45,19 +45,24 @@ void PlaybackCommands::Play() {
         session.TempFiles.push_back(tempPath);
         const std::uint64_t playback = ++playback_;
         QWidget* context = &window_.Window();
-        const bool started = RunReported(window_, "PlayBtnClick", [&] {
-            if (player_ == nullptr)
-                throw TremolundrixError("No MIDI player is available");
-            player_->Open(tempPath);
-            // Runs on the player's thread; the window as context drops the
-            // event when the window is gone.
-            player_->Play([this, context, playback] {
-                QMetaObject::invokeMethod(
-                    context, [this, playback] { PlaybackEnded(playback); }, Qt::QueuedConnection);
-            });
+        (void)RunReported(window_, "PlayBtnClick", [&] {
+            try {
+                if (player_ == nullptr)
+                    throw TremolundrixError("No MIDI player is available");
+                player_->Open(tempPath);
+                // Runs on the player's thread; the window as context drops
+                // the event when the window is gone.
+                player_->Play([this, context, playback] {
+                    QMetaObject::invokeMethod(
+                        context, [this, playback] { PlaybackEnded(playback); },
+                        Qt::QueuedConnection);
+                });
+            } catch (...) {
+                // Nothing plays: no Stop behind the report.
+                window_.SetStopShown(false);
+                throw;
+            }
         });
-        if (!started)
-            window_.SetStopShown(false);
     } else {
         (void)std::remove(tempPath.c_str());
         window_.Interaction().Tell(&window_.Window(), {"Unable to save temporary midi file", "Oops",

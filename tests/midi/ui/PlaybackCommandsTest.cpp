@@ -94,10 +94,13 @@ private:
                 found.push_back(entry.path());
         return found;
     }
-    // The text of the error dialog the next report shows.
-    void CaptureError(QString& text) {
-        modal.Queue(ScriptedAnswer::Run([&text](QDialog& dialog) {
+    // The text of the error dialog the next report shows, and whether
+    // StopBtn shows behind it.
+    void CaptureError(QString& text, bool* stopShown = nullptr) {
+        modal.Queue(ScriptedAnswer::Run([this, &text, stopShown](QDialog& dialog) {
             text = dialog.findChild<QLabel*>("ErrLabel")->text();
+            if (stopShown != nullptr)
+                *stopShown = StopShown();
             return int(QDialog::Accepted);
         }));
     }
@@ -179,9 +182,11 @@ private slots:
         // The player cannot open: the file stays listed until shut-down.
         player->FailOpen = true;
         QString error;
-        CaptureError(error);
+        bool stopBehindReport = true;
+        CaptureError(error, &stopBehindReport);
         Play();
         QCOMPARE(error, QString("No audio output occured in PlayBtnClick"));
+        QVERIFY(!stopBehindReport);
         QVERIFY(!StopShown());
         QCOMPARE(form->Session().TempFiles.size(), std::size_t{1});
 
