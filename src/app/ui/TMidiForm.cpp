@@ -503,28 +503,8 @@ bool TMidiForm::SaveMidiFileAs() {
     return saved;
 }
 
-void TMidiForm::PlayBtnClick() {
-    playback_.Play();
-}
-
-void TMidiForm::StopBtnClick() {
-    playback_.Stop();
-}
-
 void TMidiForm::SetStopShown(bool shown) {
     ui_.StopBtn->setVisible(shown);
-}
-
-void TMidiForm::EditBtnClick() {
-    edit_.Run();
-}
-
-void TMidiForm::AutoTuneBtnClick() {
-    autoTune_.Run();
-}
-
-void TMidiForm::AboutBtnClick() {
-    about_.Run();
 }
 
 void TMidiForm::InstalledCodecs1Click() {

@@ -157,11 +157,11 @@ public:
     void FilterBtnClick();
     void SaveBtnClick();
     void SaveFileAs1Click();
-    void PlayBtnClick();
-    void StopBtnClick();
-    void EditBtnClick();
-    void AutoTuneBtnClick();
-    void AboutBtnClick();
+    void PlayBtnClick() { playback_.Play(); }
+    void StopBtnClick() { playback_.Stop(); }
+    void EditBtnClick() { edit_.Run(); }
+    void AutoTuneBtnClick() { autoTune_.Run(); }
+    void AboutBtnClick() { about_.Run(); }
     void InstalledCodecs1Click();
     void SaveSettingsClick();
     void LoadSettingsClick();
