@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -45,6 +46,17 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
     label->setGeometry(geometry);
     label->setAlignment(alignment);
     return label;
+}
+
+// The label's text in a font small enough for its width: the list beside it
+// starts right after it.
+void FitFont(QLabel& label) {
+    QFont font = label.font();
+    constexpr qreal kSmallest = 6.0;
+    while (QFontMetrics(font).horizontalAdvance(label.text()) > label.width() &&
+           font.pointSizeF() > kSmallest)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label.setFont(font);
 }
 
 } // namespace
@@ -106,6 +118,7 @@ void EditorWidgets::BuildPanel(QWidget* parent) {
     CloseBtn = MakeRoundButton(Panel1, "CloseBtn", QStringLiteral("Close"), {},
                                QRect(QPoint(8, 136), kButtonSize));
     Label1 = AddLabel(Panel1, "Label1", QStringLiteral("Key Signature:"), {72, 139, 80, 16});
+    FitFont(*Label1);
     KeyCombo = new QComboBox(Panel1);
     KeyCombo->setObjectName(QStringLiteral("KeyCombo"));
     KeyCombo->setEditable(false);
