@@ -41,7 +41,6 @@ TEditorForm::TEditorForm(QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("EditorForm"));
     setWindowTitle(QStringLiteral("Midi note editor"));
-    setSizeGripEnabled(true);
     WindowStyle::ApplyFormColor(*this);
     ui_.Build(*this);
     resize(EditorWidgets::kInitialSize);
@@ -199,6 +198,8 @@ void TEditorForm::ShowBeatMemoryMessage() {
 }
 
 bool TEditorForm::FormKeyDown(const QKeyEvent& event) {
+    if (window_ == nullptr)
+        return false;
     const Qt::KeyboardModifiers modifiers = CommandModifiers(event);
     switch (event.key()) {
     case Qt::Key_Delete:
@@ -288,14 +289,13 @@ bool TEditorForm::eventFilter(QObject* watched, QEvent* event) {
     }
     // The key then reaches the control as well, and the window after it
     // when the control ignores it: deleting again finds no selected note.
-    if (event->type() == QEvent::KeyPress && window_ != nullptr &&
-        FormKeyDown(static_cast<QKeyEvent&>(*event)))
+    if (event->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent&>(*event)))
         return true;
     return QDialog::eventFilter(watched, event);
 }
 
 void TEditorForm::keyPressEvent(QKeyEvent* event) {
-    if (window_ != nullptr && FormKeyDown(*event))
+    if (FormKeyDown(*event))
         return;
     // Escape closes the editor, as the title-bar button does.
     QDialog::keyPressEvent(event);

@@ -84,6 +84,8 @@ std::int16_t TEditorForm::DroppedNote(const PointerPosition& pointer) const {
 }
 
 void TEditorForm::NotesPBMouseMove(QPoint at) {
+    if (Notes() == nullptr)
+        return;
     const PointerPosition pointer = Pointer(at);
     PlaceMarker(pointer);
     if (dragMode_ == NoteZone::None) {
@@ -120,7 +122,7 @@ void TEditorForm::NotesPBMouseMove(QPoint at) {
 
 void TEditorForm::NotesPBMouseDown(const QMouseEvent& event) {
     // A second button pressed during a drag changes nothing.
-    if (dragMode_ != NoteZone::None)
+    if (dragMode_ != NoteZone::None || Notes() == nullptr)
         return;
     TMidiNotes& notes = *Notes();
     const PointerPosition pointer = Pointer(event.position().toPoint());
@@ -156,7 +158,7 @@ void TEditorForm::NotesPBMouseUp(QPoint at) {
     EraseGhost();
     if (QWidget::mouseGrabber() == ui_.NotesPB)
         ui_.NotesPB->releaseMouse();
-    if (hoverNote_ != nullptr)
+    if (hoverNote_ != nullptr && Notes() != nullptr)
         DropNote(pointer);
     dragMode_ = NoteZone::None;
 }
