@@ -319,24 +319,33 @@ private:
         }
     }
 
-    // The control's font, made smaller only when the caption would stick out
-    // of the face where its letters stand.
+    // The control's font, made narrower and then smaller only when the
+    // caption would stick out of the face where its letters stand.
     [[nodiscard]] QFont CaptionFont() const {
-        QFont font = look_.font;
         const double rx = w_ / 2.0 - bevels_ * look_.bevelWidth;
         const double ry = h_ / 2.0 - bevels_ * look_.bevelWidth;
-        if (rx <= 0.0 || ry <= 0.0) {
-            return font;
-        }
-        for (int pixels = QFontInfo(font).pixelSize(); pixels > kSmallestCaptionPixels; --pixels) {
+        const auto fits = [&](const QFont& font) {
             const QFontMetrics metrics(font, &pictures_.out);
             const double half = metrics.ascent() / 2.0;
             const double chord =
                 half < ry ? 2.0 * rx * std::sqrt(1.0 - (half / ry) * (half / ry)) : 0.0;
-            if (metrics.horizontalAdvance(look_.caption) <= chord - 2 * kCaptionMargin) {
-                break;
+            return metrics.horizontalAdvance(look_.caption) <= chord - 2 * kCaptionMargin;
+        };
+        QFont font = look_.font;
+        if (rx <= 0.0 || ry <= 0.0 || fits(font)) {
+            return font;
+        }
+        // Narrower letters first, so that a long caption keeps the height of
+        // its neighbours'.
+        for (int stretch : {QFont::SemiCondensed, QFont::Condensed}) {
+            font.setStretch(stretch);
+            if (fits(font)) {
+                return font;
             }
-            font.setPixelSize(pixels - 1);
+        }
+        for (int pixels = QFontInfo(font).pixelSize() - 1;
+             pixels >= kSmallestCaptionPixels && !fits(font); --pixels) {
+            font.setPixelSize(pixels);
         }
         return font;
     }
@@ -349,23 +358,24 @@ private:
         const QFontMetrics metrics(font, &pictures_.out);
         const int x = RoundEven((w_ - metrics.horizontalAdvance(look_.caption) - 2) / 2.0);
         const int y = RoundEven((h_ - metrics.height() - 2) / 2.0) + metrics.ascent();
-        const auto write = [&](QImage& image, const QColor& colour) {
+        const auto write = [&](QImage& image, const QColor& colour, int shift) {
             QPainter painter(&image);
             painter.setFont(font);
             painter.setPen(colour);
-            painter.drawText(x, y, look_.caption);
+            painter.drawText(x + shift, y + shift, look_.caption);
         };
-        QColor colour = look_.textColor;
-        if (look_.greyed) {
-            // Halfway to the greyed face, so the caption reads as inactive.
-            const int grey = qGray(look_.faceRed, look_.faceGreen, look_.faceBlue);
-            colour = QColor((colour.red() + grey) / 2, (colour.green() + grey) / 2,
-                            (colour.blue() + grey) / 2);
+        for (QImage* picture : {&pictures_.out, &pictures_.in}) {
+            if (look_.greyed) {
+                // Etched in grey over a white shadow: inactive, yet legible
+                // on the light and on the dark side of the face.
+                write(*picture, Qt::white, 1);
+                write(*picture, QColor(128, 128, 128), 0);
+            } else {
+                write(*picture, look_.textColor, 0);
+            }
         }
-        write(pictures_.out, colour);
-        write(pictures_.in, colour);
         if (look_.faceTransparent) {
-            write(pictures_.mask, Qt::black);
+            write(pictures_.mask, Qt::black, 0);
         }
     }
 

@@ -41,7 +41,7 @@ struct HemisphereLook {
     bool glyphMapped = false;
     bool glyphTransparent = true;
     // The disabled look: face and glyph in their grey levels, the caption
-    // halfway to the face.
+    // etched in grey.
     bool greyed = false;
 };
 

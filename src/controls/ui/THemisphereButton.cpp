@@ -224,8 +224,8 @@ void THemisphereButton::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawImage(0, 0, down_ ? inComposed_ : outComposed_);
     if (hasFocus()) {
-        // A dotted ring just inside the face's edge.
-        const int inset = BevelCount(look_) * look_.bevelWidth + 2;
+        // A dotted ring just inside the face, clear of the caption.
+        const int inset = BevelCount(look_) * look_.bevelWidth + 1;
         const QRect ring = rect().adjusted(inset, inset, -inset - 1, -inset - 1);
         if (ring.width() > 2 && ring.height() > 2) {
             painter.setPen(QPen(palette().color(QPalette::ButtonText), 1.0, Qt::DotLine));
