@@ -1,0 +1,48 @@
+#include "beats/OnsetStrength.h"
+
+#include "common/Constants.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace trx {
+namespace {
+
+// Magnitudes are compressed as log(1 + x / floor) with floor a thousandth
+// of the loudest cell: 60 dB of range, so quiet notes count, noise less.
+constexpr float kRangeFactor = 1000.0f;
+
+} // namespace
+
+std::vector<float> ComputeOnsetStrength(const FloatMatrix& amplitudeMap, std::int32_t firstNoteBin,
+                                        std::int32_t sliceCount) {
+    const std::int32_t slices = std::clamp(sliceCount, 0, amplitudeMap.Rows());
+    const std::int32_t firstBin = std::clamp(firstNoteBin, 0, kNoteBins);
+    std::vector<float> onset(static_cast<std::size_t>(slices), 0.0f);
+    if (slices == 0 || amplitudeMap.Cols() != kNoteBins)
+        return onset;
+    float loudest = 0.0f;
+    for (std::int32_t s = 0; s < slices; ++s)
+        for (std::int32_t b = firstBin; b < kNoteBins; ++b)
+            loudest = std::max(loudest, amplitudeMap(s, b));
+    if (!(loudest > 0.0f))
+        return onset;
+    const float scale = kRangeFactor / loudest;
+    std::vector<float> previous(kNoteBins, 0.0f);
+    std::vector<float> current(kNoteBins, 0.0f);
+    for (std::int32_t s = 0; s < slices; ++s) {
+        const auto row = amplitudeMap.Row(s);
+        float rise = 0.0f;
+        for (std::int32_t b = firstBin; b < kNoteBins; ++b) {
+            const auto i = static_cast<std::size_t>(b);
+            current[i] = std::log1p(row[i] * scale);
+            rise += std::max(0.0f, current[i] - previous[i]);
+        }
+        // The first slice rises from nothing: a note there is an onset.
+        onset[static_cast<std::size_t>(s)] = rise;
+        std::swap(previous, current);
+    }
+    return onset;
+}
+
+} // namespace trx
