@@ -20,6 +20,10 @@ constexpr double kClearPulse = 0.8;
 constexpr double kWeakPulse = 0.45;
 // The weakest comb value (a correlation) that still counts as a beat.
 constexpr double kLeastPeriodicity = 0.1;
+// Fewest onsets, and the least share of the strongest one's height, for a
+// curve to have a beat.
+constexpr int kLeastPeaks = 4;
+constexpr double kLeastPeak = 0.1;
 // Frames of the beat search per frame of the curve.
 constexpr int kUpsample = 4;
 // How dearly a beat interval off the tempo is paid for, per squared log
@@ -63,6 +67,14 @@ std::vector<double> Emphasise(std::span<const float> onset, double frameSeconds)
     const double spread = std::sqrt(std::max(0.0, squares / static_cast<double>(n) - mean * mean));
     if (!(spread > 1e-9))
         return {};
+    // A beat needs onsets: a few peaks that stand out of the curve.
+    const double top = *std::max_element(o.begin(), o.end());
+    int peaks = 0;
+    for (std::size_t i = 1; i + 1 < n; ++i)
+        if (o[i] > kLeastPeak * top && o[i] > o[i - 1] && o[i] >= o[i + 1])
+            ++peaks;
+    if (peaks < kLeastPeaks)
+        return {};
     for (double& v : o)
         v /= spread;
     return o;
@@ -74,10 +86,13 @@ public:
     Autocorrelation(const std::vector<double>& o, std::size_t maxLag)
         : r_(maxLag + 1, 0.0) {
         const std::size_t n = o.size();
+        double mean = 0.0;
+        for (const double v : o)
+            mean += v / static_cast<double>(n);
         for (std::size_t lag = 0; lag <= maxLag && lag < n; ++lag) {
             double sum = 0.0;
             for (std::size_t i = 0; i + lag < n; ++i)
-                sum += o[i] * o[i + lag];
+                sum += (o[i] - mean) * (o[i + lag] - mean);
             r_[lag] = sum / static_cast<double>(n - lag);
         }
         if (r_[0] > 0.0)
