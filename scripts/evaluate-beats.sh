@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${TREMOLUNDRIX_BUILD_DIR:-build}
 missing=()
-python3 -c "import mir_eval" 2>/dev/null || missing+=(python3-mir-eval)
+/usr/bin/python3 -c "import mir_eval" 2>/dev/null || missing+=(python3-mir-eval)
 command -v fluidsynth >/dev/null || missing+=(fluidsynth)
 [ -f /usr/share/sounds/sf2/FluidR3_GM.sf2 ] || missing+=(fluid-soundfont-gm)
 [ -f /usr/share/sounds/sf2/TimGM6mb.sf2 ] || missing+=(timgm6mb-soundfont)
@@ -16,4 +16,4 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 [ -x "$build/tremolundrix-cli" ] || cmake --build "$build" --target tremolundrix-cli
 work=${1:-$(mktemp -d /tmp/trx-beats-XXXXXX)}
-python3 scripts/evaluate_beats.py --cli "$build/tremolundrix-cli" --work "$work"
+/usr/bin/python3 scripts/evaluate_beats.py --cli "$build/tremolundrix-cli" --work "$work"

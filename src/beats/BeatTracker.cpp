@@ -3,6 +3,7 @@
 #include "beats/OnsetStrength.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -83,9 +84,17 @@ std::vector<double> Emphasise(std::span<const float> onset, double frameSeconds)
 // Normalised autocorrelation of the curve, read between lags linearly.
 class Autocorrelation {
 public:
-    Autocorrelation(const std::vector<double>& o, std::size_t maxLag)
+    Autocorrelation(const std::vector<double>& curve, std::size_t maxLag)
         : r_(maxLag + 1, 0.0) {
-        const std::size_t n = o.size();
+        const std::size_t n = curve.size();
+        // Onsets a fraction of a frame apart must still meet at fractional
+        // lags: each is widened to a few frames first.
+        std::vector<double> o(n, 0.0);
+        constexpr std::array<double, 5> kWiden{1.0 / 9, 2.0 / 9, 3.0 / 9, 2.0 / 9, 1.0 / 9};
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t k = 0; k < kWiden.size(); ++k)
+                if (i + k >= 2 && i + k - 2 < n)
+                    o[i + k - 2] += kWiden[k] * curve[i];
         double mean = 0.0;
         for (const double v : o)
             mean += v / static_cast<double>(n);
@@ -95,9 +104,9 @@ public:
                 sum += (o[i] - mean) * (o[i + lag] - mean);
             r_[lag] = sum / static_cast<double>(n - lag);
         }
-        if (r_[0] > 0.0)
+        if (const double zero = r_.front(); zero > 0.0)
             for (double& v : r_)
-                v /= r_.front();
+                v /= zero;
     }
 
     [[nodiscard]] double MaxLag() const { return static_cast<double>(r_.size() - 1); }

@@ -11,13 +11,16 @@ namespace {
 // Magnitudes are compressed as log(1 + x / floor) with floor a thousandth
 // of the loudest cell: 60 dB of range, so quiet notes count, noise less.
 constexpr float kRangeFactor = 1000.0f;
+// Bins below the piano's lowest A (27.5 Hz) hold less than a cycle a slice
+// and flicker with every tone's phase: no onsets are read there.
+constexpr std::int32_t kLowestOnsetBin = 12;
 
 } // namespace
 
 std::vector<float> ComputeOnsetStrength(const FloatMatrix& amplitudeMap, std::int32_t firstNoteBin,
                                         std::int32_t sliceCount) {
     const std::int32_t slices = std::clamp(sliceCount, 0, amplitudeMap.Rows());
-    const std::int32_t firstBin = std::clamp(firstNoteBin, 0, kNoteBins);
+    const std::int32_t firstBin = std::clamp(firstNoteBin, kLowestOnsetBin, kNoteBins);
     std::vector<float> onset(static_cast<std::size_t>(slices), 0.0f);
     if (slices == 0 || amplitudeMap.Cols() != kNoteBins)
         return onset;
