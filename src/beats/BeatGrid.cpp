@@ -14,6 +14,10 @@ constexpr std::uint32_t kLongestQuarter = 0xFFFFFF;
 
 BeatGrid::BeatGrid(const BeatTrack& track, double endSeconds)
     : end_(std::max(0.0, endSeconds)) {
+    // The music's beats lie between the first and the last tracked one.
+    const double margin = 30.0 / track.Bpm;
+    musicStart_ = track.Beats.front() - margin;
+    musicEnd_ = std::min(end_, track.Beats.back() + margin);
     std::vector<double> beats;
     const double period = 60.0 / track.Bpm;
     if (track.Steady) {
@@ -75,8 +79,9 @@ MidiTimeBase BeatGrid::TimeBase() const {
 
 std::vector<BeatGrid::Beat> BeatGrid::Beats() const {
     std::vector<Beat> beats;
-    for (std::size_t k = leadIn_ ? 1 : 0; k < micros_.size() && quarters_[k] <= end_; ++k)
-        beats.push_back({quarters_[k], 60e6 / micros_[k]});
+    for (std::size_t k = leadIn_ ? 1 : 0; k < micros_.size() && quarters_[k] <= musicEnd_; ++k)
+        if (quarters_[k] >= musicStart_)
+            beats.push_back({quarters_[k], 60e6 / micros_[k]});
     return beats;
 }
 

@@ -26,8 +26,8 @@ public:
     [[nodiscard]] double TickAt(double seconds) const;
     // Division 480, 24 MIDI clocks a click, the set-tempo events.
     [[nodiscard]] MidiTimeBase TimeBase() const;
-    // The beats as the file places them, in seconds, within the recording,
-    // each with its tempo in beats per minute.
+    // The beats as the file places them, in seconds, from the first tracked
+    // beat to the last, each with its tempo in beats per minute.
     struct Beat {
         double Seconds = 0.0;
         double Bpm = 0.0;
@@ -41,6 +41,8 @@ private:
     std::vector<std::uint32_t> micros_;
     bool leadIn_ = false;
     double end_ = 0.0;
+    double musicStart_ = 0.0;
+    double musicEnd_ = 0.0;
 };
 
 } // namespace trx

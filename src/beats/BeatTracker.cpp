@@ -17,8 +17,8 @@ constexpr double kBandHigh = 160.0;
 constexpr int kCombMultiples = 4;
 // A pulse at half a lag this strong against the lag's own is clearly there;
 // one below kWeak clearly is not; in between the tempo prior decides.
-constexpr double kClearPulse = 0.8;
-constexpr double kWeakPulse = 0.45;
+constexpr double kClearPulse = 0.5;
+constexpr double kWeakPulse = 0.25;
 // The weakest comb value (a correlation) that still counts as a beat.
 constexpr double kLeastPeriodicity = 0.1;
 // Fewest onsets, and the least share of the strongest one's height, for a
@@ -321,6 +321,12 @@ BeatTrack TrackBeats(std::span<const float> onset, double frameSeconds, double f
     if (!(period > 0.0))
         return track;
     std::vector<double> beats = FindBeats(o, period, fixedBpm > 0.0 ? kFixedTightness : kTightness);
+    // Beats the chain carries through silence before the first onset and
+    // after the last are no beats of the music.
+    const auto onOnset = [&](double position) { return CentreOnOnset(o, position) != position; };
+    while (!beats.empty() && !onOnset(beats.back()))
+        beats.pop_back();
+    beats.erase(beats.begin(), std::find_if(beats.begin(), beats.end(), onOnset));
     if (beats.size() < 2)
         return track;
     for (double& b : beats)
