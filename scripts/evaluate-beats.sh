@@ -3,6 +3,8 @@
 # the table of tempo accuracy and beat F-measure. Needs fluidsynth, the
 # fluid-soundfont-gm and timgm6mb-soundfont SoundFonts and python3-mir-eval
 # (installed when missing), and a built tremolundrix-cli.
+# Usage: scripts/evaluate-beats.sh [WORKDIR [SEED]]; per-piece lines go to
+# standard error, the table to standard output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${TREMOLUNDRIX_BUILD_DIR:-build}
@@ -16,4 +18,4 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 [ -x "$build/tremolundrix-cli" ] || cmake --build "$build" --target tremolundrix-cli
 work=${1:-$(mktemp -d /tmp/trx-beats-XXXXXX)}
-/usr/bin/python3 scripts/evaluate_beats.py --cli "$build/tremolundrix-cli" --work "$work"
+/usr/bin/python3 scripts/evaluate_beats.py --cli "$build/tremolundrix-cli" --work "$work" --seed "${2:-0}"

@@ -99,6 +99,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--cli", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--seed", type=int, default=0,
+                        help="another seed gives other melodies and instruments")
     args = parser.parse_args()
     import mir_eval
     import numpy as np
@@ -109,10 +111,11 @@ def main():
         font_name = os.path.basename(font).split("_")[0].split(".")[0]
         for i, bpm in enumerate(TEMPI):
             for variant in VARIANTS:
-                program, instrument = INSTRUMENTS[(i + VARIANTS.index(variant)) % len(INSTRUMENTS)]
+                program, instrument = INSTRUMENTS[
+                    (i + VARIANTS.index(variant) + args.seed) % len(INSTRUMENTS)]
                 name = f"{font_name}-{bpm}-{variant}"
                 base = os.path.join(args.work, name)
-                notes, truth = piece(bpm, variant, seed=bpm * 7 + VARIANTS.index(variant))
+                notes, truth = piece(bpm, variant, seed=bpm * 7 + VARIANTS.index(variant) + 1000 * args.seed)
                 write_midi(base + ".src.mid", notes, program)
                 subprocess.run(["nice", "-n", "10", "fluidsynth", "-ni", "-q", "-g", "0.5",
                                 "-F", base + ".wav", "-r", "44100", font, base + ".src.mid"],
