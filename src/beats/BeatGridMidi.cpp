@@ -1,6 +1,7 @@
 #include "beats/BeatGridMidi.h"
 
 #include "beats/OnsetStrength.h"
+#include "common/AtomicFile.h"
 #include "common/Constants.h"
 #include "midi/NoteMapEvents.h"
 #include "midi/TMidiFile.h"
@@ -118,6 +119,23 @@ std::vector<std::uint8_t> BuildBeatGridMidi(const std::string& fileName,
     file.WriteTrackString("\xFF\x2F");
     file.WriteTrackByte(0);
     return file.FileBytes();
+}
+
+std::optional<BeatGrid> FindBeatGrid(const FloatMatrix& amplitudeMap, std::int32_t firstNoteBin,
+                                     std::int32_t sliceCount, double fixedBpm) {
+    const BeatTrack track = TrackBeatsInMap(amplitudeMap, firstNoteBin, sliceCount, fixedBpm);
+    if (!track.Found())
+        return std::nullopt;
+    return BeatGrid(track, std::clamp(sliceCount, 0, amplitudeMap.Rows()) * kSliceSeconds);
+}
+
+void SaveNoteMapOnBeatGrid(const std::string& fileName, const FloatMatrix& noteMap,
+                           float noteMapMaximum, std::int32_t firstNoteBin,
+                           std::int32_t minimumComponent, int keyIndex, const BeatGrid& grid,
+                           int quantise) {
+    const std::vector<TimedNote> notes =
+        NotesOfNoteMap(noteMap, noteMapMaximum, firstNoteBin, minimumComponent);
+    WriteFileAtomically(fileName, BuildBeatGridMidi(fileName, notes, keyIndex, grid, quantise));
 }
 
 } // namespace trx

@@ -4,6 +4,7 @@
 #include "common/FloatMatrix.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,18 @@ struct TimedNote {
                                                           const std::vector<TimedNote>& notes,
                                                           int keyIndex, const BeatGrid& grid,
                                                           int quantise);
+
+// The beat grid of the first sliceCount slices of an amplitude map, at the
+// tracked tempo or at fixedBpm when positive; none when no beat is found.
+[[nodiscard]] std::optional<BeatGrid> FindBeatGrid(const FloatMatrix& amplitudeMap,
+                                                   std::int32_t firstNoteBin,
+                                                   std::int32_t sliceCount, double fixedBpm);
+
+// The note map's MIDI file on the grid (see BuildBeatGridMidi), written to
+// fileName through a temporary file. Throws SystemError.
+void SaveNoteMapOnBeatGrid(const std::string& fileName, const FloatMatrix& noteMap,
+                           float noteMapMaximum, std::int32_t firstNoteBin,
+                           std::int32_t minimumComponent, int keyIndex, const BeatGrid& grid,
+                           int quantise);
 
 } // namespace trx

@@ -2,7 +2,6 @@
 
 #include "app/ConversionSession.h"
 #include "beats/BeatGridMidi.h"
-#include "beats/OnsetStrength.h"
 #include "cli/CommandLineParser.h"
 #include "cli/ConsoleReport.h"
 #include "cli/FileProgress.h"
@@ -69,14 +68,10 @@ std::optional<std::int32_t> EstimatedKey(const ConversionSession& session) {
 
 // The beat grid of the session's recording at the tracked tempo, or at
 // fixedBpm when positive; none when no beat was found.
-std::optional<BeatGrid> FindBeatGrid(const ConversionSession& session, double fixedBpm) {
+std::optional<BeatGrid> SessionBeatGrid(const ConversionSession& session, double fixedBpm) {
     const WorkingState& state = session.State;
-    const std::int32_t slices = std::min(state.AmplitudeMap.Rows(), state.LastAnalysedSlice + 1);
-    const BeatTrack track =
-        TrackBeatsInMap(state.AmplitudeMap, session.AnalysedFirstNoteBin, slices, fixedBpm);
-    if (!track.Found())
-        return std::nullopt;
-    return BeatGrid(track, slices * kSliceSeconds);
+    return FindBeatGrid(state.AmplitudeMap, session.AnalysedFirstNoteBin,
+                        std::min(state.AmplitudeMap.Rows(), state.LastAnalysedSlice + 1), fixedBpm);
 }
 
 // One line per beat: its number, its time in seconds, its tempo.
@@ -148,7 +143,7 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
     session.KeySelection = options.AutoKey ? EstimatedKey(session) : options.KeyIndex;
     std::optional<BeatGrid> grid;
     if (options.Tempo || !plan.ExportDirectory.empty())
-        grid = FindBeatGrid(session, options.Tempo.value_or(0.0));
+        grid = SessionBeatGrid(session, options.Tempo.value_or(0.0));
     if (options.Tempo && !grid)
         notice = "no beat found, written without beat grid";
     if (std::string failure = ReportFailure(
@@ -159,13 +154,10 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
                     return;
                 }
                 const WorkingState& state = session.State;
-                const std::vector<TimedNote> notes =
-                    NotesOfNoteMap(state.NoteMap, state.NoteMapMaximum,
-                                   session.AnalysedFirstNoteBin, options.Settings.MinimumComponent);
-                WriteFileAtomically(plan.MidiPath,
-                                    BuildBeatGridMidi(plan.MidiPath, notes,
-                                                      session.KeySelection.value_or(-1), *grid,
-                                                      options.Quantise));
+                SaveNoteMapOnBeatGrid(plan.MidiPath, state.NoteMap, state.NoteMapMaximum,
+                                      session.AnalysedFirstNoteBin,
+                                      options.Settings.MinimumComponent,
+                                      session.KeySelection.value_or(-1), *grid, options.Quantise);
             });
         !failure.empty())
         return failure;
