@@ -280,8 +280,8 @@ Output:
   -o, --output FILE      MIDI file for the one input
   -d, --output-dir DIR   folder for the MIDI files of all inputs
       --export-maps DIR  also write amplitude_map.npy, note_map.npy,
-                         notes.csv, key.json and beats.csv (one subfolder per input
-                         when several)
+                         notes.csv, key.json and beats.csv (one
+                         subfolder per input when several)
       --tempo auto|BPM   put the beats on quarter notes: 480 ticks a quarter,
                          the tracked tempo (auto) or BPM (40..240) as
                          set-tempo events, one tempo or a tempo map
