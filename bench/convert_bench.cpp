@@ -1,11 +1,13 @@
 // The whole conversion of a one-minute recording through the core: open,
 // analyse, filter and save. Reports the time per minute of audio and the
-// share of it spent outside the analysis. The filtering and the saving of
-// that minute are also timed alone, where the analysis does not drown them.
+// share of it spent outside the analysis. The filtering, the saving and the
+// beat tracking of that minute are also timed alone, where the analysis does
+// not drown them.
 
 #include "analysis/NoteKernels.h"
 #include "app/ConversionSession.h"
 #include "audio/SampleBuffer.h"
+#include "beats/BeatTracker.h"
 #include "common/Constants.h"
 #include "common/Errors.h"
 #include "common/ProgressReporter.h"
@@ -14,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -206,7 +209,38 @@ void BM_SaveOneMinute(benchmark::State& state) {
     }
 }
 
+// Beat tracking of the minute (onset strength, tempo, beats), against the
+// time of the minute's whole conversion with the transform on all cores.
+void BM_TrackBeatsOneMinute(benchmark::State& state) {
+    const trx::ConversionSession& analysed = AnalysedMinute();
+    const trx::FloatMatrix& map = analysed.State.AmplitudeMap;
+    // The fastest of three conversions, so a busy machine does not flatter
+    // the share.
+    double conversion = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        trx::ProgressReporter quiet;
+        trx::ConversionSession session;
+        const auto start = std::chrono::steady_clock::now();
+        (void)session.ConvertFile(SharedWorkspace().WavPath(), trx::ConversionSettings{}, quiet);
+        conversion = std::min(
+            conversion,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    double tracking = 0.0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const trx::BeatTrack track =
+            trx::TrackBeatsInMap(map, analysed.AnalysedFirstNoteBin, map.Rows());
+        tracking += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize(track.Beats.data());
+    }
+    state.counters["conversion_s"] = conversion;
+    state.counters["share_of_conversion"] =
+        tracking / static_cast<double>(state.iterations()) / conversion;
+}
+
 BENCHMARK(BM_FilterOneMinute)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TrackBeatsOneMinute)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveOneMinute)->ArgName("disk")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace

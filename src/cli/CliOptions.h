@@ -22,6 +22,11 @@ struct CliOptions {
     std::optional<std::int32_t> KeyIndex;
     // --key auto: the key EstimateKey selects for the converted notes.
     bool AutoKey = false;
+    // --tempo: a MIDI file on a beat grid; 0 for the tracked tempo, else
+    // that tempo in beats per minute. None writes the plain file.
+    std::optional<double> Tempo;
+    // --quantise: the note value (8, 16, 32) the grid snaps notes to; 0 none.
+    std::int32_t Quantise = 0;
     std::vector<std::string> Inputs;
     // -o: the MIDI file for the one input.
     std::string OutputFile;

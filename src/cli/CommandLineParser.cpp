@@ -95,6 +95,26 @@ bool IsAuto(std::string_view text) {
            });
 }
 
+// auto as 0, or beats per minute in 40..240.
+std::optional<double> ParseTempo(const std::string& text) {
+    if (IsAuto(text))
+        return 0.0;
+    double bpm = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, bpm);
+    if (text.empty() || error != std::errc() || stop != end || !(bpm >= 40.0 && bpm <= 240.0))
+        return std::nullopt;
+    return bpm;
+}
+
+// 1/8, 1/16 or 1/32 as 8, 16, 32; 0 for anything else.
+std::int32_t ParseQuantise(std::string_view text) {
+    for (const std::int32_t value : {8, 16, 32})
+        if (text == "1/" + std::to_string(value))
+            return value;
+    return 0;
+}
+
 } // namespace
 
 std::optional<std::int32_t> FindKeySignature(const std::string& text) {
@@ -203,6 +223,21 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args,
                 return fail("--key must be a key signature name such as \"G major\", an "
                             "index from 0 to 29 or auto, not \"" +
                             *value + "\"");
+        } else if (name == "--tempo" || name == "--quantise") {
+            const auto value = takeValue();
+            if (!value)
+                return fail(name + " needs a value");
+            if (name == "--quantise") {
+                options.Quantise = ParseQuantise(*value);
+                if (options.Quantise == 0)
+                    return fail("--quantise must be 1/8, 1/16 or 1/32, not \"" + *value + "\"");
+                options.Tempo = options.Tempo.value_or(0.0);
+            } else {
+                options.Tempo = ParseTempo(*value);
+                if (!options.Tempo)
+                    return fail("--tempo must be auto or beats per minute from 40 to 240, not \"" +
+                                *value + "\"");
+            }
         } else if (name == "-j" || name == "--jobs") {
             const auto value = takeValue();
             if (!value)
@@ -245,8 +280,13 @@ Output:
   -o, --output FILE      MIDI file for the one input
   -d, --output-dir DIR   folder for the MIDI files of all inputs
       --export-maps DIR  also write amplitude_map.npy, note_map.npy,
-                         notes.csv and key.json (one subfolder per input
-                         when several)
+                         notes.csv, key.json and beats.csv (one
+                         subfolder per input when several)
+      --tempo auto|BPM   put the beats on quarter notes: 480 ticks a quarter,
+                         the tracked tempo (auto) or BPM (40..240) as
+                         set-tempo events, one tempo or a tempo map
+      --quantise 1/8|1/16|1/32  also snap note starts and lengths to that
+                         grid (implies --tempo auto unless given)
       --key NAME|INDEX|auto  key signature, e.g. "G major", "A minor" or
                          0..29; auto: the key that fits the notes best
                          (default: none)

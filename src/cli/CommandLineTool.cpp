@@ -1,6 +1,7 @@
 #include "cli/CommandLineTool.h"
 
 #include "app/ConversionSession.h"
+#include "beats/BeatGridMidi.h"
 #include "cli/CommandLineParser.h"
 #include "cli/ConsoleReport.h"
 #include "cli/FileProgress.h"
@@ -65,9 +66,32 @@ std::optional<std::int32_t> EstimatedKey(const ConversionSession& session) {
     return estimate->BestIndex;
 }
 
+// The beat grid of the session's recording at the tracked tempo, or at
+// fixedBpm when positive; none when no beat was found.
+std::optional<BeatGrid> SessionBeatGrid(const ConversionSession& session, double fixedBpm) {
+    const WorkingState& state = session.State;
+    return FindBeatGrid(state.AmplitudeMap, session.AnalysedFirstNoteBin,
+                        std::min(state.AmplitudeMap.Rows(), state.LastAnalysedSlice + 1), fixedBpm);
+}
+
+// One line per beat: its number, its time in seconds, its tempo.
+std::string FormatBeatsCsv(const std::optional<BeatGrid>& grid) {
+    std::string csv = "beat,time_s,bpm\n";
+    if (!grid)
+        return csv;
+    std::size_t number = 0;
+    for (const BeatGrid::Beat& beat : grid->Beats()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%zu,%.4f,%.3f\n", ++number, beat.Seconds, beat.Bpm);
+        csv += line;
+    }
+    return csv;
+}
+
 // The maps and the note list of one run, next to its MIDI file. Returns
 // empty or the failure text.
-std::string ExportMaps(const ConversionSession& session, const std::string& folder) {
+std::string ExportMaps(const ConversionSession& session, const std::string& folder,
+                       const std::optional<BeatGrid>& grid) {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error)
@@ -85,6 +109,9 @@ std::string ExportMaps(const ConversionSession& session, const std::string& fold
         const std::string key = FormatKeyJson(EstimateKey(notes), session.KeySelection);
         WriteFileAtomically((base / "key.json").string(),
                             {reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
+        const std::string beats = FormatBeatsCsv(grid);
+        WriteFileAtomically((base / "beats.csv").string(),
+                            {reinterpret_cast<const std::uint8_t*>(beats.data()), beats.size()});
     } catch (const TremolundrixError& e) {
         return "cannot write " + e.FileName() + ": " + e.what();
     }
@@ -102,9 +129,10 @@ std::int32_t AnalysisThreads(const CliOptions& options) {
     return std::max<std::int32_t>(1, hardware / jobs);
 }
 
-// Converts one input as its plan says. Returns empty or the failure text.
+// Converts one input as its plan says. Returns empty or the failure text;
+// notice gets what the user should know of a success.
 std::string ConvertFile(const std::string& input, const OutputPlan& plan, const CliOptions& options,
-                        ProgressReporter& progress) {
+                        ProgressReporter& progress, std::string& notice) {
     if (!plan.Refusal.empty())
         return plan.Refusal;
     ConversionSession session;
@@ -113,13 +141,28 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
         !failure.empty())
         return failure;
     session.KeySelection = options.AutoKey ? EstimatedKey(session) : options.KeyIndex;
+    std::optional<BeatGrid> grid;
+    if (options.Tempo || !plan.ExportDirectory.empty())
+        grid = SessionBeatGrid(session, options.Tempo.value_or(0.0));
+    if (options.Tempo && !grid)
+        notice = "no beat found, written without beat grid";
     if (std::string failure = ReportFailure(
             "SaveMidiFile",
-            [&] { session.SaveMidiFile(plan.MidiPath, options.Settings.MinimumComponent); });
+            [&] {
+                if (!options.Tempo || !grid) {
+                    session.SaveMidiFile(plan.MidiPath, options.Settings.MinimumComponent);
+                    return;
+                }
+                const WorkingState& state = session.State;
+                SaveNoteMapOnBeatGrid(plan.MidiPath, state.NoteMap, state.NoteMapMaximum,
+                                      session.AnalysedFirstNoteBin,
+                                      options.Settings.MinimumComponent,
+                                      session.KeySelection.value_or(-1), *grid, options.Quantise);
+            });
         !failure.empty())
         return failure;
     if (!plan.ExportDirectory.empty())
-        return ExportMaps(session, plan.ExportDirectory);
+        return ExportMaps(session, plan.ExportDirectory, grid);
     return {};
 }
 
@@ -160,8 +203,9 @@ int RunCommandLine(std::span<const std::string> args, const ConsoleStreams& cons
         const std::string& input = options.Inputs[i];
         FileProgress progress(report, i, fs::path(input).filename().string());
         std::string failure;
+        std::string notice;
         try {
-            failure = ConvertFile(input, plans[i], options, progress);
+            failure = ConvertFile(input, plans[i], options, progress, notice);
         } catch (const std::exception& e) {
             failure = e.what();
         }
@@ -169,7 +213,9 @@ int RunCommandLine(std::span<const std::string> args, const ConsoleStreams& cons
             anyFailed = true;
             report.Finish(i, input + ": " + failure);
         } else {
-            report.Finish(i, options.Quiet ? std::string() : input + " -> " + plans[i].MidiPath);
+            report.Finish(i, options.Quiet ? std::string()
+                                           : input + " -> " + plans[i].MidiPath +
+                                                 (notice.empty() ? "" : " (" + notice + ")"));
         }
     });
     report.Close();

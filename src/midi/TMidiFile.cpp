@@ -40,17 +40,20 @@ void AppendVarLen(std::uint32_t value, Append append) {
 } // namespace
 
 TMidiFile::TMidiFile(std::string fileName, int keyIndex)
+    : TMidiFile(std::move(fileName), keyIndex, MidiTimeBase{}) {}
+
+TMidiFile::TMidiFile(std::string fileName, int keyIndex, const MidiTimeBase& timeBase)
     : fileName_(std::move(fileName)) {
-    WriteHeader(keyIndex);
+    WriteHeader(keyIndex, timeBase);
     StartNoteTrack();
 }
 
-void TMidiFile::WriteHeader(int keyIndex) {
+void TMidiFile::WriteHeader(int keyIndex, const MidiTimeBase& timeBase) {
     WriteHeaderString("MThd");
     WriteHeaderLong(6);
-    WriteHeaderWord(1); // format 1
-    WriteHeaderWord(2); // conductor track and note track
-    WriteHeaderWord(8); // ticks per quarter note
+    WriteHeaderWord(1);                 // format 1
+    WriteHeaderWord(2);                 // conductor track and note track
+    WriteHeaderWord(timeBase.Division); // ticks per quarter note
 
     WriteHeaderString("MTrk");
     WriteHeaderLong(0); // conductor length, filled in below
@@ -69,10 +72,12 @@ void TMidiFile::WriteHeader(int keyIndex) {
     WriteHeaderString("\xFF\x01\x1D");
     WriteHeaderString("Sequenced using Tremolundrix\n");
 
-    // 4/4, 32 MIDI clocks a click, 8 thirty-second notes a quarter.
+    // 4/4, the clocks a click, 8 thirty-second notes a quarter.
     WriteHeaderByte(0);
-    for (const std::uint8_t b : MetaBytes{0xFF, 0x58, 0x04, 0x04, 0x02, 0x20, 0x08})
+    for (const std::uint8_t b : MetaBytes{0xFF, 0x58, 0x04, 0x04, 0x02})
         WriteHeaderByte(b);
+    WriteHeaderByte(timeBase.ClocksPerClick);
+    WriteHeaderByte(0x08);
 
     const KeySignature key = KeySignatureOf(keyIndex);
     WriteHeaderByte(0);
@@ -81,10 +86,15 @@ void TMidiFile::WriteHeader(int keyIndex) {
     WriteHeaderByte(static_cast<std::uint8_t>(key.Sharps));
     WriteHeaderByte(key.Minor);
 
-    // 371520 microseconds a quarter: 46440 a tick, the length of a slice.
-    WriteHeaderByte(0);
-    for (const std::uint8_t b : MetaBytes{0xFF, 0x51, 0x03, 0x05, 0xAB, 0x40})
-        WriteHeaderByte(b);
+    std::uint32_t lastTick = 0;
+    for (const MidiTimeBase::Tempo& tempo : timeBase.Tempi) {
+        WriteHeaderVarLen(tempo.Tick - lastTick);
+        lastTick = tempo.Tick;
+        for (const std::uint8_t b : MetaBytes{0xFF, 0x51, 0x03})
+            WriteHeaderByte(b);
+        for (int shift = 16; shift >= 0; shift -= 8)
+            WriteHeaderByte(static_cast<std::uint8_t>(tempo.MicrosecondsPerQuarter >> shift));
+    }
 
     WriteHeaderByte(0);
     for (const std::uint8_t b : MetaBytes{0xFF, 0x2F, 0x00})

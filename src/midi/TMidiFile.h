@@ -9,6 +9,20 @@
 
 namespace trx {
 
+// The time frame a MIDI file is written in: ticks per quarter note, the
+// time signature's MIDI clocks per click and the set-tempo events of the
+// conductor track, in tick order.
+struct MidiTimeBase {
+    struct Tempo {
+        std::uint32_t Tick = 0;
+        std::uint32_t MicrosecondsPerQuarter = 0;
+    };
+    std::uint16_t Division = 8;
+    std::uint8_t ClocksPerClick = 0x20;
+    // 371520 microseconds a quarter: 46440 a tick, the length of a slice.
+    std::vector<Tempo> Tempi{{0, 371520}};
+};
+
 // One Standard MIDI File of format 1 with two tracks at 8 ticks per quarter
 // note and 371520 microseconds per quarter (one tick is one slice). The
 // constructor lays down the header and the fixed conductor track; callers
@@ -19,6 +33,8 @@ public:
     // fileName is also the conductor track's name. keyIndex selects the key
     // signature: 0..29 as in the editor's key list, anything else C major.
     explicit TMidiFile(std::string fileName, int keyIndex);
+    // The same file in another time frame (a beat grid).
+    TMidiFile(std::string fileName, int keyIndex, const MidiTimeBase& timeBase);
 
     void WriteTrackByte(std::uint8_t value);
     // value < 2^28, as a variable-length quantity.
@@ -37,7 +53,7 @@ public:
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
 
 private:
-    void WriteHeader(int keyIndex);
+    void WriteHeader(int keyIndex, const MidiTimeBase& timeBase);
     void StartNoteTrack();
     void PatchTrackLength();
 
