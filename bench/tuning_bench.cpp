@@ -123,8 +123,8 @@ void BM_FindOptimalTuning(benchmark::State& state) {
     double seconds = 0.0;
     for (auto _ : state) {
         const auto begin = std::chrono::steady_clock::now();
-        result =
-            trx::FindOptimalTuning(minute.noteMap, minute.noteMapMaximum, minute.buffer, quiet);
+        result = trx::FindOptimalTuning(minute.noteMap, minute.noteMapMaximum, minute.buffer, quiet,
+                                        threads);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         benchmark::DoNotOptimize(result.TuningScores.data());
     }

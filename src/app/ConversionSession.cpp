@@ -22,7 +22,8 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Releases the sound file of a run without a window whatever happens.
+// Releases the sound file of a run without a window unless the run
+// succeeded.
 class FileRelease {
 public:
     explicit FileRelease(ConversionSession& session)
@@ -30,12 +31,16 @@ public:
     FileRelease(const FileRelease&) = delete;
     FileRelease& operator=(const FileRelease&) = delete;
     ~FileRelease() {
+        if (keep_)
+            return;
         int ignored = 0;
         (void)session_.CloseDataFile(ignored);
     }
+    void Keep() { keep_ = true; }
 
 private:
     ConversionSession& session_;
+    bool keep_ = false;
 };
 
 } // namespace
@@ -116,7 +121,7 @@ std::string ConversionSession::ConvertFile(const std::string& wavPath,
                                            StageTimes* times) {
     StageTimes spent;
     const Clock::time_point openStart = Clock::now();
-    const FileRelease release(*this);
+    FileRelease release(*this);
     OpenResult opened;
     std::string failure = ReportFailure("OpenSoundFile", [&] {
         // The kernels start at a tuning of 0 cents, where the factor is 1.
@@ -156,6 +161,9 @@ std::string ConversionSession::ConvertFile(const std::string& wavPath,
     spent.Filter = SecondsSince(filterStart);
     if (times != nullptr)
         *times = spent;
+    // The samples stay for work on the result, as in the window.
+    if (failure.empty())
+        release.Keep();
     return failure;
 }
 

@@ -90,8 +90,11 @@ public:
     // in every outcome. Returns empty on success, otherwise the text the
     // window would show ("Invalid WAV file - RIFF header not found",
     // "... occured in FilterAnalysis"). An analysis stopped by progress and
-    // a recording shorter than one slice are failures. analysisThreads: 0
-    // for one per hardware thread; the result does not depend on it.
+    // a recording shorter than one slice are failures. On success the file
+    // stays open, its samples in State.Sound, until CloseDataFile, the next
+    // ConvertFile or the session's end; after a failure it is released.
+    // analysisThreads: 0 for one per hardware thread; the result does not
+    // depend on it.
     [[nodiscard]] std::string ConvertFile(const std::string& wavPath,
                                           const ConversionSettings& settings,
                                           ProgressReporter& progress,

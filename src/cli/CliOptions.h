@@ -34,6 +34,9 @@ struct CliOptions {
     std::string OutputDirectory;
     // --export-maps: where the maps and the note list go; empty for none.
     std::string ExportDirectory;
+    // --find-tuning: the tuning search on each converted recording; no MIDI
+    // file unless -o or -d asks for one.
+    bool FindTuning = false;
     // Files converted at the same time.
     std::int32_t Jobs = 1;
     bool Quiet = false;

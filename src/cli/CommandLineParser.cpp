@@ -189,11 +189,14 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args,
         const SwitchOption* switchOff =
             view.starts_with("--no-") ? FindSwitchOption(view.substr(5)) : nullptr;
         const bool quiet = name == "-q" || name == "--quiet";
-        if ((switchOn != nullptr || switchOff != nullptr || quiet) && attached)
+        const bool findTuning = name == "--find-tuning";
+        if ((switchOn != nullptr || switchOff != nullptr || quiet || findTuning) && attached)
             return fail(name + " takes no value");
 
         if (quiet) {
             options.Quiet = true;
+        } else if (findTuning) {
+            options.FindTuning = true;
         } else if (switchOn != nullptr) {
             options.Settings.*(switchOn->Field) = true;
         } else if (switchOff != nullptr) {
@@ -281,7 +284,8 @@ Output:
   -d, --output-dir DIR   folder for the MIDI files of all inputs
       --export-maps DIR  also write amplitude_map.npy, note_map.npy,
                          notes.csv, key.json and beats.csv (one
-                         subfolder per input when several)
+                         subfolder per input when several), and
+                         tuning.json with --find-tuning
       --tempo auto|BPM   put the beats on quarter notes: 480 ticks a quarter,
                          the tracked tempo (auto) or BPM (40..240) as
                          set-tempo events, one tempo or a tempo map
@@ -304,6 +308,12 @@ Conversion parameters (range, default):
       --settings FILE.trs  load the parameters from a settings file; options
                            after it override it, options before it are
                            overridden
+
+Tuning:
+      --find-tuning      find the tuning that fits the converted notes best
+                         and print it on standard output, also with -q:
+                         "IN.wav: -27 cents from 40 single notes"; writes no
+                         MIDI file unless -o or -d is given
 
 Other:
   -j, --jobs N           convert N files at the same time, 1..64 (1)

@@ -14,6 +14,7 @@
 #include "common/Version.h"
 #include "editor/KeyEstimate.h"
 #include "notes/NoteList.h"
+#include "tuning/TuningSearch.h"
 
 #include <algorithm>
 #include <atomic>
@@ -88,10 +89,45 @@ std::string FormatBeatsCsv(const std::optional<BeatGrid>& grid) {
     return csv;
 }
 
-// The maps and the note list of one run, next to its MIDI file. Returns
-// empty or the failure text.
+// The search's answer for one input: "IN.wav: -27 cents from 40 single
+// notes", or its message.
+std::string TuningLine(const std::string& input, const TuningSearchResult& search) {
+    if (!search.Succeeded())
+        return input + ": " + search.Message;
+    const std::int32_t cents = search.ProposedOffset;
+    return input + ": " + (cents > 0 ? "+" : "") + std::to_string(cents) + " cents from " +
+           std::to_string(search.UsedNotes()) + " single notes";
+}
+
+// The 101 totals of offsets -50..+50 and the proposal; both null, with the
+// message, when the search found nothing.
+std::string FormatTuningJson(const TuningSearchResult& search) {
+    if (!search.Succeeded())
+        return "{\"tuning_scores\": null, \"proposed_cents\": null, \"used_notes\": 0, "
+               "\"message\": \"" +
+               search.Message + "\"}\n";
+    std::string json = "{\"tuning_scores\": [";
+    for (std::size_t i = 0; i < search.TuningScores.size(); ++i) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%s%.9g", i == 0 ? "" : ", ",
+                      static_cast<double>(search.TuningScores[i]));
+        json += number;
+    }
+    json += "], \"proposed_cents\": " + std::to_string(search.ProposedOffset) +
+            ", \"used_notes\": " + std::to_string(search.UsedNotes()) + "}\n";
+    return json;
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    WriteFileAtomically(path.string(),
+                        {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+// The maps and the note list of one run, next to its MIDI file, and the
+// tuning search's totals when it ran. Returns empty or the failure text.
 std::string ExportMaps(const ConversionSession& session, const std::string& folder,
-                       const std::optional<BeatGrid>& grid) {
+                       const std::optional<BeatGrid>& grid,
+                       const std::optional<TuningSearchResult>& tuning) {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error)
@@ -103,15 +139,11 @@ std::string ExportMaps(const ConversionSession& session, const std::string& fold
         WriteNpyFile((base / "note_map.npy").string(), state.NoteMap);
         TMidiNotes notes;
         CreateNoteList(state.NoteMap, state.NoteMapMaximum, session.AnalysedFirstNoteBin, notes);
-        const std::string csv = FormatNotesCsv(notes);
-        WriteFileAtomically((base / "notes.csv").string(),
-                            {reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()});
-        const std::string key = FormatKeyJson(EstimateKey(notes), session.KeySelection);
-        WriteFileAtomically((base / "key.json").string(),
-                            {reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
-        const std::string beats = FormatBeatsCsv(grid);
-        WriteFileAtomically((base / "beats.csv").string(),
-                            {reinterpret_cast<const std::uint8_t*>(beats.data()), beats.size()});
+        WriteText(base / "notes.csv", FormatNotesCsv(notes));
+        WriteText(base / "key.json", FormatKeyJson(EstimateKey(notes), session.KeySelection));
+        WriteText(base / "beats.csv", FormatBeatsCsv(grid));
+        if (tuning)
+            WriteText(base / "tuning.json", FormatTuningJson(*tuning));
     } catch (const TremolundrixError& e) {
         return "cannot write " + e.FileName() + ": " + e.what();
     }
@@ -129,10 +161,11 @@ std::int32_t AnalysisThreads(const CliOptions& options) {
     return std::max<std::int32_t>(1, hardware / jobs);
 }
 
-// Converts one input as its plan says. Returns empty or the failure text;
-// notice gets what the user should know of a success.
+// Converts one input as its plan says; with --find-tuning, tuningLine gets
+// the search's answer. Returns empty or the failure text; notice gets what
+// the user should know of a success.
 std::string ConvertFile(const std::string& input, const OutputPlan& plan, const CliOptions& options,
-                        ProgressReporter& progress, std::string& notice) {
+                        ProgressReporter& progress, std::string& tuningLine, std::string& notice) {
     if (!plan.Refusal.empty())
         return plan.Refusal;
     ConversionSession session;
@@ -140,29 +173,48 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
             session.ConvertFile(input, options.Settings, progress, AnalysisThreads(options));
         !failure.empty())
         return failure;
+    std::optional<TuningSearchResult> tuning;
+    if (options.FindTuning) {
+        if (std::string failure =
+                ReportFailure("FindOptimalTuning",
+                              [&] {
+                                  const WorkingState& state = session.State;
+                                  tuning = FindOptimalTuning(state.NoteMap, state.NoteMapMaximum,
+                                                             state.Sound.Buffer, progress,
+                                                             AnalysisThreads(options));
+                              });
+            !failure.empty())
+            return failure;
+        if (!tuning->SingleNotesFailure.empty())
+            return OccurredIn(tuning->SingleNotesFailure, "FindSingleNotes");
+        tuningLine = TuningLine(input, *tuning);
+    }
     session.KeySelection = options.AutoKey ? EstimatedKey(session) : options.KeyIndex;
     std::optional<BeatGrid> grid;
     if (options.Tempo || !plan.ExportDirectory.empty())
         grid = SessionBeatGrid(session, options.Tempo.value_or(0.0));
     if (options.Tempo && !grid)
         notice = "no beat found, written without beat grid";
-    if (std::string failure = ReportFailure(
-            "SaveMidiFile",
-            [&] {
-                if (!options.Tempo || !grid) {
-                    session.SaveMidiFile(plan.MidiPath, options.Settings.MinimumComponent);
-                    return;
-                }
-                const WorkingState& state = session.State;
-                SaveNoteMapOnBeatGrid(plan.MidiPath, state.NoteMap, state.NoteMapMaximum,
-                                      session.AnalysedFirstNoteBin,
-                                      options.Settings.MinimumComponent,
-                                      session.KeySelection.value_or(-1), *grid, options.Quantise);
-            });
-        !failure.empty())
-        return failure;
+    if (!plan.MidiPath.empty()) {
+        if (std::string failure = ReportFailure(
+                "SaveMidiFile",
+                [&] {
+                    if (!options.Tempo || !grid) {
+                        session.SaveMidiFile(plan.MidiPath, options.Settings.MinimumComponent);
+                        return;
+                    }
+                    const WorkingState& state = session.State;
+                    SaveNoteMapOnBeatGrid(plan.MidiPath, state.NoteMap, state.NoteMapMaximum,
+                                          session.AnalysedFirstNoteBin,
+                                          options.Settings.MinimumComponent,
+                                          session.KeySelection.value_or(-1), *grid,
+                                          options.Quantise);
+                });
+            !failure.empty())
+            return failure;
+    }
     if (!plan.ExportDirectory.empty())
-        return ExportMaps(session, plan.ExportDirectory, grid);
+        return ExportMaps(session, plan.ExportDirectory, grid, tuning);
     return {};
 }
 
@@ -203,19 +255,24 @@ int RunCommandLine(std::span<const std::string> args, const ConsoleStreams& cons
         const std::string& input = options.Inputs[i];
         FileProgress progress(report, i, fs::path(input).filename().string());
         std::string failure;
+        std::string tuningLine;
         std::string notice;
         try {
-            failure = ConvertFile(input, plans[i], options, progress, notice);
+            failure = ConvertFile(input, plans[i], options, progress, tuningLine, notice);
         } catch (const std::exception& e) {
             failure = e.what();
         }
+        if (!tuningLine.empty())
+            report.Print(console.Out, tuningLine);
         if (!failure.empty()) {
             anyFailed = true;
             report.Finish(i, input + ": " + failure);
         } else {
-            report.Finish(i, options.Quiet ? std::string()
-                                           : input + " -> " + plans[i].MidiPath +
-                                                 (notice.empty() ? "" : " (" + notice + ")"));
+            const bool written = !plans[i].MidiPath.empty();
+            report.Finish(i, options.Quiet || !written
+                                 ? std::string()
+                                 : input + " -> " + plans[i].MidiPath +
+                                       (notice.empty() ? "" : " (" + notice + ")"));
         }
     });
     report.Close();

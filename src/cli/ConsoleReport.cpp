@@ -47,6 +47,19 @@ void ConsoleReport::Finish(std::size_t file, const std::string& line) {
     out_.flush();
 }
 
+void ConsoleReport::Print(std::ostream& stream, const std::string& line) {
+    const std::lock_guard guard(lock_);
+    const bool bar = terminal_ && !closed_ && !drawn_.empty();
+    if (bar) {
+        ClearBar();
+        out_.flush();
+    }
+    stream << line << '\n';
+    stream.flush();
+    if (bar)
+        DrawBar();
+}
+
 void ConsoleReport::Close() {
     const std::lock_guard guard(lock_);
     if (terminal_ && !closed_)

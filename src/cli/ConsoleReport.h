@@ -27,6 +27,8 @@ public:
                 double fraction);
     // Counts the file as done and prints line (when not empty) above the bar.
     void Finish(std::size_t file, const std::string& line);
+    // Prints a result line on stream (standard output), clear of the bar.
+    void Print(std::ostream& stream, const std::string& line);
     // Removes the bar; later lines print plainly.
     void Close();
 

@@ -20,12 +20,16 @@ void FileProgress::SetStatusText(const std::string& text) {
         return;
     stage_ = text;
     filtering_ = text == "Filtering midi sections";
-    report_.Update(file_, name_, stage_, filtering_ ? kAnalysisShare : 0.0);
+    // The tuning search follows the conversion and takes a small part of
+    // its time.
+    searching_ = text == "Finding single notes" || text == "Analysing notes";
+    report_.Update(file_, name_, stage_, searching_ ? 1.0 : filtering_ ? kAnalysisShare : 0.0);
 }
 
 void FileProgress::SetProgress(double fraction) {
-    const double overall =
-        filtering_ ? kAnalysisShare + (1.0 - kAnalysisShare) * fraction : kAnalysisShare * fraction;
+    const double overall = searching_   ? 1.0
+                           : filtering_ ? kAnalysisShare + (1.0 - kAnalysisShare) * fraction
+                                        : kAnalysisShare * fraction;
     report_.Update(file_, name_, stage_, overall);
 }
 

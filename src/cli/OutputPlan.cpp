@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // The names of the files --export-maps writes into its folder.
-constexpr const char* kExportFiles[] = {"amplitude_map.npy", "note_map.npy", "notes.csv"};
+constexpr const char* kExportFiles[] = {"amplitude_map.npy", "note_map.npy", "notes.csv",
+                                        "key.json", "tuning.json"};
 
 fs::path Resolved(const fs::path& path) {
     std::error_code error;
@@ -42,17 +43,20 @@ std::vector<OutputPlan> PlanOutputs(const CliOptions& options) {
             plan.MidiPath =
                 (fs::path(options.OutputDirectory) / fs::path(DefaultMidiName(input)).filename())
                     .string();
-        else
+        else if (!options.FindTuning)
             plan.MidiPath = DefaultMidiName(input);
 
         if (!options.ExportDirectory.empty()) {
+            const fs::path named = plan.MidiPath.empty() ? DefaultMidiName(input) : plan.MidiPath;
             plan.ExportDirectory =
                 options.Inputs.size() == 1
                     ? options.ExportDirectory
-                    : (fs::path(options.ExportDirectory) / fs::path(plan.MidiPath).stem()).string();
+                    : (fs::path(options.ExportDirectory) / named.stem()).string();
         }
 
-        std::vector<fs::path> written{plan.MidiPath};
+        std::vector<fs::path> written;
+        if (!plan.MidiPath.empty())
+            written.push_back(plan.MidiPath);
         if (!plan.ExportDirectory.empty())
             for (const char* file : kExportFiles)
                 written.push_back(fs::path(plan.ExportDirectory) / file);
@@ -70,7 +74,7 @@ std::vector<OutputPlan> PlanOutputs(const CliOptions& options) {
         }
         for (std::size_t earlier = 0; earlier < plans.size() && plan.Refusal.empty(); ++earlier) {
             const OutputPlan& before = plans[earlier];
-            if (SameFile(plan.MidiPath, before.MidiPath))
+            if (!plan.MidiPath.empty() && SameFile(plan.MidiPath, before.MidiPath))
                 plan.Refusal = "the output file " + plan.MidiPath + " is already the output of " +
                                options.Inputs[earlier];
             else if (!plan.ExportDirectory.empty() &&

@@ -9,6 +9,7 @@ namespace trx {
 
 // Where one input's results go, or why it must not be converted.
 struct OutputPlan {
+    // Empty when no MIDI file is written (--find-tuning without -o or -d).
     std::string MidiPath;
     // Folder for the exported maps and note list; empty when not asked for.
     std::string ExportDirectory;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -106,9 +108,10 @@ TEST_F(CliRunTest, BadUsageExitsWithTwoAndConvertsNothing) {
 TEST_F(CliRunTest, HelpListsEveryOptionAndVersionNamesTheProgram) {
     const auto help = RunCli({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    for (const char* option : {"--tuning", "--polyphony", "--chord", "--neighbour", "--minimum",
-                               "--fluctuation", "--phase", "--spike", "--loud-start", "--settings",
-                               "--key", "--export-maps", "--jobs", "--quiet", "-o", "-d"})
+    for (const char* option :
+         {"--tuning", "--polyphony", "--chord", "--neighbour", "--minimum", "--fluctuation",
+          "--phase", "--spike", "--loud-start", "--settings", "--key", "--export-maps",
+          "--find-tuning", "--jobs", "--quiet", "-o", "-d"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     const auto version = RunCli({"--version"});
     EXPECT_EQ(version.ExitCode, 0);
@@ -207,6 +210,42 @@ TEST_F(CliRunTest, ExportedMapsAreNumpyFilesOfTheWholeRecording) {
     const std::string csv = trx::test::ReadText(dir_.File("maps/notes.csv"));
     EXPECT_EQ(csv.rfind("id,note_bin,midi_key,start_slice,length,velocity\n", 0), 0u);
     EXPECT_NE(csv.find(",48,57,"), std::string::npos) << csv;
+}
+
+TEST_F(CliRunTest, FindTuningPrintsTheProposalAndWritesMidiOnlyWhenAsked) {
+    // A3 C#4 E4 A4, 27 cents flat, a quarter of a second each.
+    std::vector<Segment> melody;
+    for (const int bin : {48, 52, 55, 60})
+        melody.push_back({{{BinFrequency(bin) * std::pow(2.0, -27.0 / 1200), 0.5}}, 0.25});
+    const std::string flat = trx::test::WriteToneWav(dir_, "flat.wav", melody);
+    const std::string chord = ChordWav("chord.wav");
+
+    auto run = RunCli({"--find-tuning", "-q", flat, chord});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    int cents = 0;
+    int notes = 0;
+    ASSERT_EQ(std::sscanf(run.Out.c_str(), (flat + ": %d cents from %d single notes\n").c_str(),
+                          &cents, &notes),
+              2)
+        << run.Out;
+    EXPECT_NEAR(cents, -27, 3);
+    EXPECT_GT(notes, 10);
+    EXPECT_NE(
+        run.Out.find("\n" + chord + ": Unable to find suitable candidate for pitch detection.\n"),
+        std::string::npos)
+        << run.Out;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_FALSE(fs::exists(dir_.File("flat.mid")));
+    EXPECT_FALSE(fs::exists(dir_.File("chord.mid")));
+
+    run = RunCli(
+        {"--find-tuning", "-o", dir_.File("out.mid"), "--export-maps", dir_.File("maps"), flat});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_TRUE(fs::exists(dir_.File("out.mid")));
+    const std::string json = trx::test::ReadText(dir_.File("maps/tuning.json"));
+    EXPECT_EQ(std::count(json.begin(), json.end(), ','), 100 + 2) << json;
+    EXPECT_NE(json.find("\"proposed_cents\": " + std::to_string(cents) + ","), std::string::npos)
+        << json;
 }
 
 TEST_F(CliRunTest, AnOutputThatWouldReplaceAnInputIsRefused) {

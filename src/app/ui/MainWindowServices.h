@@ -48,6 +48,8 @@ public:
     [[nodiscard]] virtual ConversionSettings CurrentSettings() const = 0;
     // Shows StopBtn over PlayBtn, or hides it.
     virtual void SetStopShown(bool shown) = 0;
+    // Shows AutoTuneBtn released (not down) and repaints it.
+    virtual void ShowAutoTuneReleased() = 0;
 };
 
 // Runs work; an exception it raises is reported under the routine's name

@@ -341,4 +341,9 @@ void MidiFormWidgets::SetSettingValue(int index, std::int32_t value) {
     }
 }
 
+void MidiFormWidgets::ShowReleased(THemisphereButton* button) {
+    button->SetDown(false);
+    button->repaint();
+}
+
 } // namespace trx

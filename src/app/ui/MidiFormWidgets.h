@@ -38,6 +38,8 @@ struct MidiFormWidgets {
     // Moves value number index of a settings file (0..9) through its
     // control, whose change handler then runs.
     void SetSettingValue(int index, std::int32_t value);
+    // Shows a command button released (not down) and repaints it.
+    static void ShowReleased(THemisphereButton* button);
 
     QFrame* ButtonPanel = nullptr;
     THemisphereButton* OpenBtn = nullptr;

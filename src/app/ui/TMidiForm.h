@@ -107,6 +107,7 @@ public:
     void SetEditorForm(TEditorForm* form) { edit_.SetForm(form); }
     void SetTuningForm(TTuningForm* form) { autoTune_.SetForm(form); }
     void SetStopShown(bool shown) override;
+    void ShowAutoTuneReleased() override { ui_.ShowReleased(ui_.AutoTuneBtn); }
     // Failures are reported as "WriteRegString" / "ReadRegString"; a value
     // that cannot be read reads empty.
     void WriteRegString(const QString& name, const QString& value);
