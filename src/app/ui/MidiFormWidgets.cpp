@@ -5,6 +5,7 @@
 #include "analysis/ui/TAnalyserBox.h"
 #include "analysis/ui/TKeyboardPicture.h"
 #include "analysis/ui/TNoteMapBox.h"
+#include "app/ui/ActionLock.h"
 #include "app/ui/ProgressPanel.h"
 #include "controls/ui/THemisphereButton.h"
 #include "controls/ui/WindowStyle.h"
@@ -116,8 +117,9 @@ void MidiFormWidgets::BuildButtonPanel(QWidget* parent) {
     for (THemisphereButton* real : {SaveBtn, PlayBtn, StopBtn, ConvertBtn, FilterBtn, EditBtn}) {
         real->hide();
     }
+    // A placeholder that looked live after a conversion would do nothing.
     for (THemisphereButton* placeholder : {DummyBtn1, DummyBtn2, DummyBtn3, DummyBtn4, DummyBtn5}) {
-        placeholder->setEnabled(false);
+        MarkPlaceholder(*placeholder);
     }
 }
 
@@ -184,6 +186,7 @@ void MidiFormWidgets::BuildControlPanel(QWidget* parent) {
     Dummy6Btn =
         AddButton(ControlPanel, "Dummy6Btn", "Tune",
                   "Tuning cannot be detected\nuntil file is converted", {119, 14}, {41, 31});
+    MarkPlaceholder(*Dummy6Btn);
     AutoTuneBtn =
         AddButton(ControlPanel, "AutoTuneBtn", "Tune", "Find best fit tuning", {119, 14}, {41, 31});
     AutoTuneBtn->hide();

@@ -6,6 +6,7 @@
 #include "app/ui/ActionLock.h"
 #include "app/ui/LocalPath.h"
 #include "app/ui/MidiFormProgress.h"
+#include "app/ui/OpenWith.h"
 #include "app/ui/ProgressPanel.h"
 #include "app/ui/SavePathQuestion.h"
 #include "app/ui/ScopeExit.h"
@@ -39,9 +40,7 @@ namespace trx {
 
 namespace {
 
-QString Percent(int position) {
-    return QString::number(position) + "%";
-}
+const QString kNoFileCaption = "Tremolundrix - Wave to Midi conversion";
 
 void RestoreDefaultCursor() {
     while (QGuiApplication::overrideCursor() != nullptr) {
@@ -80,12 +79,8 @@ TMidiForm::TMidiForm(ModalInteraction& interaction, QWidget* parent)
     : QMainWindow(parent)
     , interaction_(interaction) {
     setObjectName("MidiForm");
-    setWindowTitle("Tremolundrix - Wave to Midi conversion");
+    setWindowTitle(kNoFileCaption);
     WindowStyle::ApplyFormColor(*this);
-    // The layout is drawn for small dialog text.
-    QFont text = font();
-    text.setPointSize(8);
-    setFont(text);
 
     ui_.Build(*this);
     // One pixel column per slice; no file, no slices.
@@ -97,6 +92,7 @@ TMidiForm::TMidiForm(ModalInteraction& interaction, QWidget* parent)
                        {ui_.EditBtn, {ui_.Edit1}}, {ui_.PlayBtn, {ui_.Play1}},
                        {ui_.AutoTuneBtn, {}}, {ui_.SaveBtn, {ui_.SaveMidiFile1, ui_.SaveFileAs1}});
     ConnectCommands();
+    AcceptFileDrops(*this);
 
     resize(784, 766);
     setMinimumWidth(784);
@@ -303,11 +299,14 @@ bool TMidiForm::OpenSoundFile() {
         ResetProgress();
         return false;
     }
+    return OpenSoundFile(OpenDialog1.FileName);
+}
+
+bool TMidiForm::OpenSoundFile(const QString& path) {
     if (!session_.Saved && !QuerySave()) {
         ResetProgress();
         return false;
     }
-    const QString path = OpenDialog1.FileName;
     SetStatusText("Opening file");
     bool result = true;
     session_.Saved = true;
@@ -347,8 +346,12 @@ bool TMidiForm::OpenSoundFile() {
         failure = std::current_exception();
     }
 
-    // In every outcome, before any error report.
+    // In every outcome, before any error report. Nothing is open after a
+    // failure, so the caption names no file.
     RestoreDefaultCursor();
+    if (!result) {
+        setWindowTitle(kNoFileCaption);
+    }
     results_.SetConvertAvailable(result);
     ResetProgress();
     if (failure) {
@@ -434,7 +437,7 @@ void TMidiForm::RestoreAfterAnalysis(std::optional<ActionLock>& menuLock) {
 }
 
 void TMidiForm::FilterAnalysis() {
-    Guarded("FilterAnalysis", [this] {
+    const bool filtered = Guarded("FilterAnalysis", [this] {
         const ConversionSettings settings = CurrentSettings();
         TAnalyserBox* analyser = settings.DrawSpectrum ? ui_.ampsPB : nullptr;
         if (analyser != nullptr) {
@@ -451,6 +454,10 @@ void TMidiForm::FilterAnalysis() {
         ResetProgress();
         DrawNoteMap();
     });
+    // The message stays; the failed stage's bar and status go once it is read.
+    if (!filtered) {
+        ResetProgress();
+    }
 }
 
 void TMidiForm::CreateFourierMap(std::int32_t sliceCount) {
@@ -569,34 +576,6 @@ void TMidiForm::SetTuning(int cents) {
     const QSignalBlocker quiet(ui_.TuningTB);
     ui_.TuningTB->setValue(cents);
     TuningTBChange();
-}
-
-void TMidiForm::PolyTBChange() {
-    const int position = ui_.PolyTB->value();
-    ui_.PolyLbl->setText(position > 9 ? QString("Any") : QString::number(position));
-}
-
-void TMidiForm::ChordThresholdTBChange() {
-    ui_.ThresholdLbl->setText(Percent(ui_.ChordThresholdTB->value()));
-}
-
-void TMidiForm::NeighbourTBChange() {
-    ui_.NeighbourLbl->setText(Percent(ui_.NeighbourTB->value()));
-}
-
-void TMidiForm::MinimumTBChange() {
-    ui_.MinimumLbl->setText(Percent(ui_.MinimumTB->value()));
-}
-
-void TMidiForm::AmplitudeTBChange() {
-    ui_.FluctLbl->setText(Percent(ui_.AmplitudeTB->value()));
-}
-
-void TMidiForm::PrettyCBClick() {
-    // Unchecking clears the analyser box; checking waits for the next run.
-    if (!ui_.PrettyCB->isChecked()) {
-        ui_.ampsPB->repaint();
-    }
 }
 
 } // namespace trx
