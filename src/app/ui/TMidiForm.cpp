@@ -434,6 +434,9 @@ void TMidiForm::RestoreAfterAnalysis(std::optional<ActionLock>& menuLock) {
     results_.ShowResults();
     ui_.ampsPB->repaint();
     ResetProgress();
+    // Filtering lets no event in: what lay under the progress window is
+    // painted now, or its ghost stays until the command ends.
+    repaint();
 }
 
 void TMidiForm::FilterAnalysis() {
