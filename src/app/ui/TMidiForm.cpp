@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -423,6 +424,11 @@ void TMidiForm::AnalyseWave() {
 
 void TMidiForm::RestoreAfterAnalysis(std::optional<ActionLock>& menuLock) {
     AbortForm().hide();
+    // Filtering lets no event in: the window system's request to paint what
+    // lay under the progress window is taken now, while the commands are
+    // still locked, or the window's ghost stays until the command ends.
+    QGuiApplication::sync();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     EnableControls(ui_.ControlPanel, true);
     EnableControls(ui_.ButtonPanel, true);
     if (menuLock) {
@@ -434,8 +440,7 @@ void TMidiForm::RestoreAfterAnalysis(std::optional<ActionLock>& menuLock) {
     results_.ShowResults();
     ui_.ampsPB->repaint();
     ResetProgress();
-    // Filtering lets no event in: what lay under the progress window is
-    // painted now, or its ghost stays until the command ends.
+    // And the window as it is now, for filtering to start on.
     repaint();
 }
 
