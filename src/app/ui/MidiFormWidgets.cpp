@@ -6,6 +6,7 @@
 #include "analysis/ui/TKeyboardPicture.h"
 #include "analysis/ui/TNoteMapBox.h"
 #include "app/ui/ActionLock.h"
+#include "app/ui/PictureAccessibility.h"
 #include "app/ui/ProgressPanel.h"
 #include "controls/ui/THemisphereButton.h"
 #include "controls/ui/WindowStyle.h"
@@ -83,6 +84,12 @@ void MidiFormWidgets::Build(QMainWindow& window) {
 
     BuildMenu(window);
     BuildStatusBar(window);
+
+    InstallPictureAccessibility();
+    ampsPB->setAccessibleName("Spectrum analyser");
+    Image1->setAccessibleName("Keyboard");
+    PaintBox1->setAccessibleName("Note map");
+    StatusPanel1->setAccessibleName("Progress");
 }
 
 void MidiFormWidgets::BuildButtonPanel(QWidget* parent) {

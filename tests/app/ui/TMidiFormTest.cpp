@@ -5,6 +5,7 @@
 #include "controls/ui/THemisphereButton.h"
 #include "support/ScriptedInteraction.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
@@ -554,6 +555,24 @@ private slots:
         for (const QString& name : names) {
             QVERIFY2(!QFile::exists(name), qPrintable(name));
         }
+    }
+
+    void PicturesAndProgressPanelReportNameAndRole() {
+        const std::pair<const char*, QString> pictures[] = {
+            {"ampsPB", "Spectrum analyser"}, {"Image1", "Keyboard"}, {"PaintBox1", "Note map"}};
+        for (const auto& [name, accessibleName] : pictures) {
+            QAccessibleInterface* picture =
+                QAccessible::queryAccessibleInterface(Child<QWidget>(name));
+            QVERIFY2(picture != nullptr, name);
+            QCOMPARE(picture->role(), QAccessible::Graphic);
+            QCOMPARE(picture->text(QAccessible::Name), accessibleName);
+        }
+        QAccessibleInterface* panel =
+            QAccessible::queryAccessibleInterface(Child<QWidget>("StatusPanel1"));
+        QVERIFY(panel != nullptr);
+        QCOMPARE(panel->role(), QAccessible::ProgressBar);
+        form->SetProgress(0.25);
+        QCOMPARE(panel->valueInterface()->currentValue().toInt(), 25);
     }
 
     void EnableControlsReachesEveryControlButNotTheContainer() {
