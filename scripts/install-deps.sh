@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-extra
     libgtest-dev libgmock-dev libbenchmark-dev
     libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
     libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont fluidsynth
     libcurl4-openssl-dev
     xvfb xauth imagemagick sox
+    appstream desktop-file-utils dpkg-dev
     clang-format clang libclang-rt-14-dev
 )
 

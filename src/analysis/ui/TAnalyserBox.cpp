@@ -29,6 +29,7 @@ void TAnalyserBox::BeginAnalyserRun(std::int32_t firstNoteBin) {
     firstNoteBin_ = std::clamp<std::int32_t>(firstNoteBin, 0, kNoteBins);
     analyserBitmap_ = QImage(kBitmapWidth, kBitmapHeight, QImage::Format_RGB32);
     analyserBitmap_.fill(kBlack);
+    sinceShown_.invalidate();
 }
 
 void TAnalyserBox::EndAnalyserRun() {
@@ -71,6 +72,10 @@ void TAnalyserBox::DrawAnalyser(std::span<const float, kNoteBins> row, AnalyserP
         const int y = GetNoteY(static_cast<std::uint16_t>(b));
         DrawBar(y, 0, BarLength(row[static_cast<std::size_t>(b)]), kWhite);
     }
+    if (sinceShown_.isValid() && sinceShown_.elapsed() < kFrameInterval) {
+        return;
+    }
+    sinceShown_.start();
     showBitmap_ = true;
     repaint();
     showBitmap_ = false;

@@ -3,6 +3,7 @@
 #include "common/Constants.h"
 #include "notes/AnalyserObserver.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -21,6 +22,8 @@ class TAnalyserBox : public QWidget, public AnalyserObserver {
 public:
     static constexpr int kBitmapWidth = 65;
     static constexpr int kBitmapHeight = 513;
+    // Milliseconds between two showings of a run's bitmap.
+    static constexpr qint64 kFrameInterval = 30;
 
     explicit TAnalyserBox(QWidget* parent = nullptr);
 
@@ -32,7 +35,9 @@ public:
 
     // Raw pass: red bars of the measured row, cleared to black beyond them.
     // Kept pass: white bars of what filtering stores, then the bitmap is shown
-    // at once (filtering does not return to the event loop between slices).
+    // at once (filtering does not return to the event loop between slices),
+    // unless it was shown less than kFrameInterval ago: the screen follows
+    // at the display's pace while every slice is still drawn.
     // Bar lengths are row values in pixels, rounded half to even.
     void DrawAnalyser(std::span<const float, kNoteBins> row, AnalyserPass pass) override;
 
@@ -53,6 +58,8 @@ private:
     std::int32_t firstNoteBin_ = 0;
     // Set only for the repaint a kept pass asks for.
     bool showBitmap_ = false;
+    // Since the bitmap was last shown; invalid before the run's first.
+    QElapsedTimer sinceShown_;
 };
 
 } // namespace trx

@@ -44,6 +44,17 @@ void ActionLock::Release() {
     states_.clear();
 }
 
+namespace {
+
+constexpr char kPlaceholder[] = "trxPlaceholder";
+
+} // namespace
+
+void MarkPlaceholder(QWidget& placeholder) {
+    placeholder.setProperty(kPlaceholder, true);
+    placeholder.setEnabled(false);
+}
+
 void SetControlsEnabled(QWidget* container, bool enabled) {
     if (container == nullptr) {
         return;
@@ -51,7 +62,7 @@ void SetControlsEnabled(QWidget* container, bool enabled) {
     const QList<QWidget*> children =
         container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget* child : children) {
-        if (!child->isWindow()) {
+        if (!child->isWindow() && !child->property(kPlaceholder).toBool()) {
             SetControlsEnabled(child, enabled);
             child->setEnabled(enabled);
         }

@@ -31,7 +31,11 @@ private:
 };
 
 // Sets the enabled state of every control inside container, depth first;
-// container itself and windows inside it keep theirs.
+// container itself, windows inside it and placeholders keep theirs.
 void SetControlsEnabled(QWidget* container, bool enabled);
+
+// Marks an inert stand-in for a command that is not available yet: it is
+// disabled now and SetControlsEnabled never enables it.
+void MarkPlaceholder(QWidget& placeholder);
 
 } // namespace trx

@@ -5,6 +5,8 @@
 #include "analysis/ui/TAnalyserBox.h"
 #include "analysis/ui/TKeyboardPicture.h"
 #include "analysis/ui/TNoteMapBox.h"
+#include "app/ui/ActionLock.h"
+#include "app/ui/PictureAccessibility.h"
 #include "app/ui/ProgressPanel.h"
 #include "controls/ui/THemisphereButton.h"
 #include "controls/ui/WindowStyle.h"
@@ -82,6 +84,12 @@ void MidiFormWidgets::Build(QMainWindow& window) {
 
     BuildMenu(window);
     BuildStatusBar(window);
+
+    InstallPictureAccessibility();
+    ampsPB->setAccessibleName("Spectrum analyser");
+    Image1->setAccessibleName("Keyboard");
+    PaintBox1->setAccessibleName("Note map");
+    StatusPanel1->setAccessibleName("Progress");
 }
 
 void MidiFormWidgets::BuildButtonPanel(QWidget* parent) {
@@ -116,8 +124,9 @@ void MidiFormWidgets::BuildButtonPanel(QWidget* parent) {
     for (THemisphereButton* real : {SaveBtn, PlayBtn, StopBtn, ConvertBtn, FilterBtn, EditBtn}) {
         real->hide();
     }
+    // A placeholder that looked live after a conversion would do nothing.
     for (THemisphereButton* placeholder : {DummyBtn1, DummyBtn2, DummyBtn3, DummyBtn4, DummyBtn5}) {
-        placeholder->setEnabled(false);
+        MarkPlaceholder(*placeholder);
     }
 }
 
@@ -184,6 +193,7 @@ void MidiFormWidgets::BuildControlPanel(QWidget* parent) {
     Dummy6Btn =
         AddButton(ControlPanel, "Dummy6Btn", "Tune",
                   "Tuning cannot be detected\nuntil file is converted", {119, 14}, {41, 31});
+    MarkPlaceholder(*Dummy6Btn);
     AutoTuneBtn =
         AddButton(ControlPanel, "AutoTuneBtn", "Tune", "Find best fit tuning", {119, 14}, {41, 31});
     AutoTuneBtn->hide();

@@ -1,8 +1,11 @@
 #include "app/ui/TAbortForm.h"
 
+#include "app/ui/DialogFrame.h"
+
 #include "controls/ui/THemisphereButton.h"
 #include "controls/ui/WindowStyle.h"
 
+#include <QCloseEvent>
 #include <QShowEvent>
 
 namespace trx {
@@ -33,9 +36,20 @@ void TAbortForm::AbortBtnClick() {
 void TAbortForm::showEvent(QShowEvent* event) {
     // Only a show by the program counts, not the window system restoring it.
     if (!event->spontaneous()) {
+        RequestDialogFrame(*this);
         FormShow();
     }
     QWidget::showEvent(event);
+}
+
+void TAbortForm::closeEvent(QCloseEvent* event) {
+    // Some window managers give every dialog a close button: the window
+    // stays while the work it belongs to runs.
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TAbortForm::FormShow() {

@@ -1,5 +1,7 @@
 #include "app/ui/TErrorDlg.h"
 
+#include "app/ui/DialogFrame.h"
+
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -44,6 +46,7 @@ QString TErrorDlg::Message() const {
 }
 
 void TErrorDlg::showEvent(QShowEvent* event) {
+    RequestDialogFrame(*this);
     // Centred on the screen, not on the window that failed.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

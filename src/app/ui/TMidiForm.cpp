@@ -6,6 +6,7 @@
 #include "app/ui/ActionLock.h"
 #include "app/ui/LocalPath.h"
 #include "app/ui/MidiFormProgress.h"
+#include "app/ui/OpenWith.h"
 #include "app/ui/ProgressPanel.h"
 #include "app/ui/SavePathQuestion.h"
 #include "app/ui/ScopeExit.h"
@@ -22,6 +23,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -39,9 +41,7 @@ namespace trx {
 
 namespace {
 
-QString Percent(int position) {
-    return QString::number(position) + "%";
-}
+const QString kNoFileCaption = "Tremolundrix - Wave to Midi conversion";
 
 void RestoreDefaultCursor() {
     while (QGuiApplication::overrideCursor() != nullptr) {
@@ -80,12 +80,8 @@ TMidiForm::TMidiForm(ModalInteraction& interaction, QWidget* parent)
     : QMainWindow(parent)
     , interaction_(interaction) {
     setObjectName("MidiForm");
-    setWindowTitle("Tremolundrix - Wave to Midi conversion");
+    setWindowTitle(kNoFileCaption);
     WindowStyle::ApplyFormColor(*this);
-    // The layout is drawn for small dialog text.
-    QFont text = font();
-    text.setPointSize(8);
-    setFont(text);
 
     ui_.Build(*this);
     // One pixel column per slice; no file, no slices.
@@ -97,6 +93,7 @@ TMidiForm::TMidiForm(ModalInteraction& interaction, QWidget* parent)
                        {ui_.EditBtn, {ui_.Edit1}}, {ui_.PlayBtn, {ui_.Play1}},
                        {ui_.AutoTuneBtn, {}}, {ui_.SaveBtn, {ui_.SaveMidiFile1, ui_.SaveFileAs1}});
     ConnectCommands();
+    AcceptFileDrops(*this);
 
     resize(784, 766);
     setMinimumWidth(784);
@@ -303,11 +300,14 @@ bool TMidiForm::OpenSoundFile() {
         ResetProgress();
         return false;
     }
+    return OpenSoundFile(OpenDialog1.FileName);
+}
+
+bool TMidiForm::OpenSoundFile(const QString& path) {
     if (!session_.Saved && !QuerySave()) {
         ResetProgress();
         return false;
     }
-    const QString path = OpenDialog1.FileName;
     SetStatusText("Opening file");
     bool result = true;
     session_.Saved = true;
@@ -347,8 +347,12 @@ bool TMidiForm::OpenSoundFile() {
         failure = std::current_exception();
     }
 
-    // In every outcome, before any error report.
+    // In every outcome, before any error report. Nothing is open after a
+    // failure, so the caption names no file.
     RestoreDefaultCursor();
+    if (!result) {
+        setWindowTitle(kNoFileCaption);
+    }
     results_.SetConvertAvailable(result);
     ResetProgress();
     if (failure) {
@@ -420,6 +424,11 @@ void TMidiForm::AnalyseWave() {
 
 void TMidiForm::RestoreAfterAnalysis(std::optional<ActionLock>& menuLock) {
     AbortForm().hide();
+    // Filtering lets no event in: the window system's request to paint what
+    // lay under the progress window is taken now, while the commands are
+    // still locked, or the window's ghost stays until the command ends.
+    QGuiApplication::sync();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     EnableControls(ui_.ControlPanel, true);
     EnableControls(ui_.ButtonPanel, true);
     if (menuLock) {
@@ -431,10 +440,12 @@ void TMidiForm::RestoreAfterAnalysis(std::optional<ActionLock>& menuLock) {
     results_.ShowResults();
     ui_.ampsPB->repaint();
     ResetProgress();
+    // And the window as it is now, for filtering to start on.
+    repaint();
 }
 
 void TMidiForm::FilterAnalysis() {
-    Guarded("FilterAnalysis", [this] {
+    const bool filtered = Guarded("FilterAnalysis", [this] {
         const ConversionSettings settings = CurrentSettings();
         TAnalyserBox* analyser = settings.DrawSpectrum ? ui_.ampsPB : nullptr;
         if (analyser != nullptr) {
@@ -451,6 +462,10 @@ void TMidiForm::FilterAnalysis() {
         ResetProgress();
         DrawNoteMap();
     });
+    // The message stays; the failed stage's bar and status go once it is read.
+    if (!filtered) {
+        ResetProgress();
+    }
 }
 
 void TMidiForm::CreateFourierMap(std::int32_t sliceCount) {
@@ -549,34 +564,6 @@ void TMidiForm::SetTuning(int cents) {
     const QSignalBlocker quiet(ui_.TuningTB);
     ui_.TuningTB->setValue(cents);
     TuningTBChange();
-}
-
-void TMidiForm::PolyTBChange() {
-    const int position = ui_.PolyTB->value();
-    ui_.PolyLbl->setText(position > 9 ? QString("Any") : QString::number(position));
-}
-
-void TMidiForm::ChordThresholdTBChange() {
-    ui_.ThresholdLbl->setText(Percent(ui_.ChordThresholdTB->value()));
-}
-
-void TMidiForm::NeighbourTBChange() {
-    ui_.NeighbourLbl->setText(Percent(ui_.NeighbourTB->value()));
-}
-
-void TMidiForm::MinimumTBChange() {
-    ui_.MinimumLbl->setText(Percent(ui_.MinimumTB->value()));
-}
-
-void TMidiForm::AmplitudeTBChange() {
-    ui_.FluctLbl->setText(Percent(ui_.AmplitudeTB->value()));
-}
-
-void TMidiForm::PrettyCBClick() {
-    // Unchecking clears the analyser box; checking waits for the next run.
-    if (!ui_.PrettyCB->isChecked()) {
-        ui_.ampsPB->repaint();
-    }
 }
 
 } // namespace trx

@@ -117,6 +117,8 @@ public:
     // result, releases the previous file and reads the new one. True when
     // the file is open; Convert is available exactly then.
     [[nodiscard]] bool OpenSoundFile();
+    // The same after the dialog, with path chosen.
+    [[nodiscard]] bool OpenSoundFile(const QString& path);
     // Releases the open file; false when the system reported an error.
     bool CloseDataFile();
     // A failed open with a message of its own: a pending system error

@@ -1,5 +1,7 @@
 #include "app/ui/TremolundrixApplication.h"
 
+#include "app/ui/ApplicationFont.h"
+#include "app/ui/OpenWith.h"
 #include "app/ui/TAbortForm.h"
 #include "app/ui/TErrorDlg.h"
 #include "app/ui/TMidiForm.h"
@@ -19,6 +21,7 @@ TremolundrixApplication::TremolundrixApplication(int& argc, char** argv)
     // store is found under the organisation and application names.
     QCoreApplication::setOrganizationName("Tremolundrix");
     QCoreApplication::setApplicationName("Tremolundrix");
+    QApplication::setFont(ApplicationFont());
 }
 
 TremolundrixApplication::~TremolundrixApplication() = default;
@@ -57,6 +60,7 @@ int TremolundrixApplication::Run() {
         splash.hide();
     }
     midiForm_->show();
+    OpenAtStart(*midiForm_, QCoreApplication::arguments());
     return QApplication::exec();
 }
 

@@ -82,7 +82,8 @@ TCodecForm::TCodecForm(const DriverList& drivers, QWidget* parent)
     LongLbl = AddLabel(this, "LongLbl", {}, QRect(kDetailsLeft, 96, kDetailsWidth, 28));
     CopyLbl = AddLabel(this, "CopyLbl", {}, QRect(kDetailsLeft, 128, kDetailsWidth, 44));
     FeatLbl = AddLabel(this, "FeatLbl", {}, QRect(kDetailsLeft, 176, kDetailsWidth, 44));
-    LicLbl = AddLabel(this, "LicLbl", {}, QRect(kDetailsLeft, 224, kDetailsWidth, 60));
+    // Five lines of features reach the top of the label below by a pixel.
+    LicLbl = AddLabel(this, "LicLbl", {}, QRect(kDetailsLeft, 224, kDetailsWidth, 65));
     NumFoLbl = AddLabel(this, "NumFoLbl", {}, QRect(kDetailsLeft, 288, kDetailsWidth, 28));
     NumFiLbl = AddLabel(this, "NumFiLbl", {}, QRect(kDetailsLeft, 320, kDetailsWidth, 16));
     ManIDLbl = AddLabel(this, "ManIDLbl", {}, QRect(kDetailsLeft, 352, 160, 16));
@@ -114,7 +115,7 @@ QLabel* TCodecForm::AddLabel(QWidget* parent, const char* name, const QString& t
 QCheckBox* TCodecForm::AddCheckBox(const char* name, const QString& caption, int top) {
     auto* box = new QCheckBox(caption, this);
     box->setObjectName(QLatin1String(name));
-    box->setGeometry(kDetailsLeft, top, kDetailsWidth, 17);
+    box->setGeometry(kDetailsLeft, top, kDetailsWidth, 20);
     box->setEnabled(false);
     return box;
 }

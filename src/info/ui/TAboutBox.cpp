@@ -44,7 +44,7 @@ TAboutBox::TAboutBox(const QString& programVersion, const QString& homePageUrl, 
     const QFontMetrics metrics(small);
     const int right = 480 + metrics.horizontalAdvance("Version ?.?.?.?");
     constexpr int kWidth = 300;
-    Version->setGeometry(right - kWidth, 96, kWidth, metrics.height());
+    Version->setGeometry(right - kWidth, 96, kWidth, metrics.size(0, "Version").height());
 
     AuthorLbl = new QLabel("Written by the Tremolundrix developers", this);
     AuthorLbl->setObjectName("AuthorLbl");

@@ -5,6 +5,7 @@
 #include "editor/NoteRows.h"
 #include "support/RecordingProgress.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -16,6 +17,17 @@
 using namespace trx;
 
 namespace {
+
+class PaintCount : public QObject {
+public:
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        Paints += event->type() == QEvent::Paint ? 1 : 0;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 using trx::test::RecordingProgress;
 
@@ -270,6 +282,25 @@ void AnalysisPicturesTest::keptPassShowsTheAnalyserAtOnceAndARepaintClearsIt() {
     box.repaint();
     QVERIFY(AllBlack(OnScreen(box)));
     QVERIFY(AllBlack(box.grab().toImage().convertToFormat(QImage::Format_RGB32)));
+
+    // A fast run reaches the screen at the display's pace, yet every slice
+    // is drawn into the bitmap.
+    PaintCount paints;
+    box.installEventFilter(&paints);
+    box.BeginAnalyserRun(8);
+    QElapsedTimer run;
+    run.start();
+    for (int slice = 0; slice < 500; ++slice) {
+        row.fill(0.0f);
+        row[20 + slice % 80] = 30.0f;
+        box.DrawAnalyser(row, AnalyserPass::Raw);
+        box.DrawAnalyser(row, AnalyserPass::Kept);
+    }
+    QVERIFY(paints.Paints >= 1);
+    QVERIFY2(paints.Paints <= 1 + run.elapsed() / TAnalyserBox::kFrameInterval,
+             qPrintable(QString::number(paints.Paints)));
+    QCOMPARE(box.AnalyserBitmap().pixel(29, NoteY(20 + 499 % 80)), qRgb(255, 255, 255));
+    QCOMPARE(box.AnalyserBitmap().pixel(29, NoteY(20 + 498 % 80)), qRgb(0, 0, 0));
 }
 
 void AnalysisPicturesTest::keyboardKeysMeetTheMapRows() {

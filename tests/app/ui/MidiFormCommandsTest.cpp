@@ -5,6 +5,7 @@
 #include "analysis/NoteKernels.h"
 #include "analysis/ui/TNoteMapBox.h"
 #include "app/SettingsFile.h"
+#include "app/ui/OpenWith.h"
 #include "app/ui/RegistryStore.h"
 #include "app/ui/TAbortForm.h"
 #include "app/ui/TMidiForm.h"
@@ -19,11 +20,15 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPaintEvent>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -53,6 +58,24 @@ std::vector<std::uint8_t> Int32s(std::initializer_list<std::int32_t> values) {
     }
     return w.bytes;
 }
+
+// Calls back with the region of every paint of the widgets it watches.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(std::function<void(const QWidget&, const QRegion&)> onPaint)
+        : onPaint_(std::move(onPaint)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            onPaint_(*static_cast<QWidget*>(watched), static_cast<QPaintEvent*>(event)->region());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(const QWidget&, const QRegion&)> onPaint_;
+};
 
 QString Q(const std::string& path) {
     return QString::fromStdString(path);
@@ -161,8 +184,9 @@ private slots:
         QVERIFY(!form->AnalysisBusy);
         QVERIFY(!form->AbortForm().isVisible());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-        // The end of an analysis enables the placeholders as well.
-        QVERIFY(Child("DummyBtn1")->isEnabled());
+        // The placeholders stay greyed: they do nothing.
+        QVERIFY(!Child("DummyBtn1")->isEnabled());
+        QVERIFY(!Child("Dummy6Btn")->isEnabled());
         QVERIFY(Child("TuningTB")->isEnabled());
 
         const trx::WorkingState& state = form->State();
@@ -259,7 +283,8 @@ private slots:
 
         QVERIFY(!ConvertAvailable());
         QCOMPARE(ResultCommandsAvailable(), 0);
-        QCOMPARE(form->windowTitle(), QString("Tremolundrix - bad.wav"));
+        // Nothing is open, so the caption names no file.
+        QCOMPARE(form->windowTitle(), QString("Tremolundrix - Wave to Midi conversion"));
         QVERIFY(!form->State().Sound.IsOpen());
         QVERIFY(Q(form->Session().WavFileName).isEmpty());
         QCOMPARE(form->State().SliceCount(), 0);
@@ -350,6 +375,91 @@ private slots:
         QCOMPARE(modal.Unanswered(), 0);
     }
 
+    void WindowIsRepaintedOnceTheProgressWindowHasGone() {
+        QVERIFY(Open(WriteSong("song.wav")));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        // Filtering lets no event in, so the window system's request to paint
+        // what lay under the progress window would wait until the command
+        // ends: the pictures' box, which the end of the analysis leaves as it
+        // was, is painted whole before filtering.
+        QRegion painted;
+        bool converting = true;
+        PaintWatch watch([&](const QWidget&, const QRegion& region) {
+            if (converting && !form->AnalysisRunning() && !form->AbortForm().isVisible()) {
+                painted += region;
+            }
+        });
+        QWidget* pictures = Child("ScrollBox1");
+        pictures->installEventFilter(&watch);
+        Convert();
+        converting = false;
+        QVERIFY(painted.contains(pictures->rect()));
+    }
+
+    void SilentRecordingReportsTheFilterErrorThenClearsTheProgress() {
+        const std::string quiet = trx::test::WriteWav(
+            *dir, "quiet.wav", {}, std::vector<double>(std::size_t(2048) * kSlices, 0.0));
+        QVERIFY(Open(quiet));
+        QString error;
+        QString statusAtReport;
+        modal.Queue(ScriptedAnswer::Run([&](QDialog& dialog) {
+            error = dialog.findChild<QLabel*>("ErrLabel")->text();
+            statusAtReport = Child<QLabel>("StatusPanel0")->text();
+            return int(QDialog::Accepted);
+        }));
+        Convert();
+        QCOMPARE(error, QString("Invalid floating point operation occured in FilterAnalysis"));
+        // Shown while the message is read, gone once it is closed.
+        QCOMPARE(statusAtReport, QString("Filtering midi sections"));
+        QCOMPARE(Child<QLabel>("StatusPanel0")->text(), QString());
+        QCOMPARE(form->Progress(), 0.0);
+    }
+
+    void GivenAndDroppedFilesOpenLikeTheOpenCommand() {
+        // No file given: nothing happens.
+        trx::OpenAtStart(*form, {"tremolundrix"});
+        QCoreApplication::processEvents();
+        QVERIFY(modal.Requests().empty());
+        QVERIFY(!ConvertAvailable());
+
+        const std::string first = WriteSong("first.wav");
+        trx::OpenAtStart(*form, {"tremolundrix", Q(first)});
+        QTRY_VERIFY(ConvertAvailable());
+        QCOMPARE(Q(form->Session().WavFileName), Q(first));
+        QCOMPARE(form->OpenDialog1.FileName, Q(first));
+        QVERIFY(modal.Requests().empty());
+        Convert();
+
+        // A dropped WAV file asks about the unsaved result first.
+        const std::string second = WriteSong("second.WAV");
+        auto* data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(Q(second))});
+        const auto dropSecond = [&] {
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(form.get(), &enter);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(form.get(), &drop);
+            return enter.isAccepted() && drop.isAccepted();
+        };
+        modal.Queue(ScriptedAnswer::Cancel());
+        QVERIFY(dropSecond());
+        QTRY_COMPARE(modal.Requests().size(), std::size_t{1});
+        QCOMPARE(modal.Requests()[0].Text, kSaveQuestion);
+        QCOMPARE(Q(form->Session().WavFileName), Q(first));
+        modal.Queue(ScriptedAnswer::No());
+        QVERIFY(dropSecond());
+        QTRY_COMPARE(Q(form->Session().WavFileName), Q(second));
+        delete data;
+
+        // Anything but one local WAV file is refused.
+        QMimeData text;
+        text.setUrls({QUrl::fromLocalFile("/tmp/notes.txt")});
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(form.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+    }
+
     void MenuAndShortcutsAreLockedWhileTheAnalysisRuns() {
         QVERIFY(Open(WriteSong("song.wav")));
         form->show();
@@ -405,8 +515,8 @@ private slots:
         Child("ampsPB")->installEventFilter(&counter);
 
         Convert();
-        // The analyser showed every slice.
-        QVERIFY2(paints >= kSlices, qPrintable(QString::number(paints)));
+        // The analyser was shown, at the display's pace rather than per slice.
+        QVERIFY2(paints >= 2, qPrintable(QString::number(paints)));
         const trx::FloatMatrix converted = form->State().NoteMap;
         const float maximum = form->State().NoteMapMaximum;
         modal.Queue(ScriptedAnswer::Path(Q(dir->File("song.mid"))));
