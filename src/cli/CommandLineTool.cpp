@@ -204,11 +204,10 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
                         return;
                     }
                     const WorkingState& state = session.State;
-                    SaveNoteMapOnBeatGrid(plan.MidiPath, state.NoteMap, state.NoteMapMaximum,
-                                          session.AnalysedFirstNoteBin,
-                                          options.Settings.MinimumComponent,
-                                          session.KeySelection.value_or(-1), *grid,
-                                          options.Quantise);
+                    SaveNoteMapOnBeatGrid(
+                        plan.MidiPath, state.NoteMap, state.NoteMapMaximum,
+                        session.AnalysedFirstNoteBin, options.Settings.MinimumComponent,
+                        session.KeySelection.value_or(-1), *grid, options.Quantise);
                 });
             !failure.empty())
             return failure;
