@@ -12,6 +12,7 @@
 #include "controls/ui/THemisphereButton.h"
 #include "editor/NoteRows.h"
 #include "midi/MidiSave.h"
+#include "support/NamedChild.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestWav.h"
 
@@ -89,11 +90,7 @@ class MidiFormCommandsTest : public QObject {
 private:
     template <typename T = QWidget>
     T* Child(const char* name) const {
-        T* child = form->findChild<T*>(name);
-        if (child == nullptr) {
-            qFatal("no child %s", name);
-        }
-        return child;
+        return NamedChild<T>(*form, name);
     }
     QAction* Action(const char* name) const { return Child<QAction>(name); }
     bool Shown(const char* name) const { return !Child(name)->isHidden(); }

@@ -2,6 +2,7 @@
 // dialog answered by the scripted stand-in.
 
 #include "app/ui/TMidiForm.h"
+#include "support/NamedChild.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestWav.h"
 #include "tuning/TuningSearch.h"
@@ -49,11 +50,7 @@ class AutoTuneCommandTest : public QObject {
 private:
     template <typename T = QWidget>
     T* Child(const char* name) const {
-        T* child = form->findChild<T*>(name);
-        if (child == nullptr) {
-            qFatal("no child %s", name);
-        }
-        return child;
+        return NamedChild<T>(*form, name);
     }
     QString Text(const char* label) const { return Child<QLabel>(label)->text(); }
 
