@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the WAV reader as a file, then reads every sample
 // of every slice the way the analysis does, and every byte the buffer claims.
 
+#include "FuzzFile.h"
+
 #include "audio/CodecList.h"
 #include "audio/OpenObserver.h"
 #include "audio/SoundFile.h"
@@ -13,40 +15,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 extern "C" {
 #include <libavutil/log.h>
 }
 
 namespace {
-
-// An in-memory file with a path the reader can open.
-class MemoryFile {
-public:
-    explicit MemoryFile(const std::uint8_t* data, std::size_t size)
-        : descriptor_(::memfd_create("wav_fuzz", MFD_CLOEXEC)) {
-        if (descriptor_ < 0)
-            std::abort();
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::write(descriptor_, data + done, size - done);
-            if (n <= 0)
-                std::abort();
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    ~MemoryFile() { ::close(descriptor_); }
-    [[nodiscard]] std::string Path() const {
-        return "/proc/self/fd/" + std::to_string(descriptor_);
-    }
-
-private:
-    int descriptor_;
-};
 
 // Sums the samples of every slice as the analysis reads them, checking each
 // element against the buffer's byte count first.
@@ -77,7 +51,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const MemoryFile input(data, size);
+    const trx::fuzz::MemoryFile input(data, size);
     trx::SoundFile file;
     trx::CodecList codecs;
     trx::OpenObserver observer;

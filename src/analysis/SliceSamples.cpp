@@ -1,5 +1,8 @@
 #include "analysis/SliceSamples.h"
 
+#include "audio/MappingFault.h"
+#include "common/Errors.h"
+
 #include <algorithm>
 
 namespace trx {
@@ -34,14 +37,11 @@ void ConvertContiguous(const std::uint8_t* p, std::span<float, kSliceLength> win
 
 } // namespace
 
-void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
-                     std::span<float, kSliceLength> window) {
-    const std::uint16_t width = buffer.SampleWidth;
-    if (buffer.Samples == nullptr || slice < 0 || (width != 1 && width != 2 && width != 4)) {
-        std::fill(window.begin(), window.end(), 0.0f);
-        return;
-    }
+namespace {
 
+void ReadSlice(const SampleBuffer& buffer, std::int32_t slice,
+               std::span<float, kSliceLength> window) {
+    const std::uint16_t width = buffer.SampleWidth;
     const std::uint64_t first = static_cast<std::uint64_t>(slice) * kSliceLength;
     const std::uint64_t stride = buffer.ChannelStride;
     const std::uint64_t lastByte = (first + (kSliceLength - 1) * stride + 1) * width;
@@ -68,6 +68,21 @@ void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
             continue;
         window[i] = ConvertSample(buffer.Samples + offset, width);
     }
+}
+
+} // namespace
+
+void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
+                     std::span<float, kSliceLength> window) {
+    const std::uint16_t width = buffer.SampleWidth;
+    if (buffer.Samples == nullptr || slice < 0 || (width != 1 && width != 2 && width != 4)) {
+        std::fill(window.begin(), window.end(), 0.0f);
+        return;
+    }
+    // The samples may be the mapped WAV file itself, which another program
+    // can shorten while it is read.
+    if (!ReadMapping([&] { ReadSlice(buffer, slice, window); }))
+        throw TremolundrixError(kMappingFaultMessage);
 }
 
 } // namespace trx

@@ -14,7 +14,8 @@ namespace trx {
 // slice * 2048 + i * ChannelStride. Never reads beyond buffer.ByteCount:
 // samples outside the data (a negative slice, a slice past the data, a
 // truncated last sample) read as 0. Slice SliceCount still reads the bytes
-// of a trailing partial slice.
+// of a trailing partial slice. Throws TremolundrixError (kMappingFaultMessage)
+// when the samples are a mapped file that lost the bytes.
 void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
                      std::span<float, kSliceLength> window);
 

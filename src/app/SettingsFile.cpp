@@ -2,8 +2,13 @@
 
 #include "common/AtomicFile.h"
 #include "common/Errors.h"
+#include "common/FileKind.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace trx {
 
@@ -59,12 +64,41 @@ void ApplySettingsValue(ConversionSettings& settings, int index, std::int32_t va
     }
 }
 
+namespace {
+
+// Opens path for reading without waiting: a FIFO would block the open until
+// a writer came, and a device such as /dev/zero never ends. Only a regular
+// file is a settings file.
+std::FILE* OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw SystemError(errno, path);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw SystemError(error, path);
+    }
+    if (const char* kind = NonRegularFileKind(status.st_mode)) {
+        ::close(fd);
+        throw TremolundrixError(std::filesystem::path(path).filename().string() + " is " + kind +
+                                    ", not a settings file",
+                                path);
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        throw SystemError(error, path);
+    }
+    return file;
+}
+
+} // namespace
+
 SettingsFileReader::SettingsFileReader(const std::string& path)
     : path_(path)
-    , file_(std::fopen(path.c_str(), "rb")) {
-    if (!file_)
-        throw SystemError(errno, path_);
-}
+    , file_(OpenRegularFile(path)) {}
 
 std::optional<std::int32_t> SettingsFileReader::Next() {
     if (nextIndex_ >= kSettingsValueCount)

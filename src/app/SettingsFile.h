@@ -41,7 +41,9 @@ void ApplySettingsValue(ConversionSettings& settings, int index, std::int32_t va
 // before the next is read. Bytes after the tenth value are ignored.
 class SettingsFileReader {
 public:
-    // Throws SystemError when the file cannot be opened.
+    // Throws SystemError when the file cannot be opened, TremolundrixError
+    // when it is not a regular file (a folder, a FIFO, a device); neither
+    // waits for a writer.
     explicit SettingsFileReader(const std::string& path);
 
     // The next value in file order, or nothing once all ten were read.

@@ -26,7 +26,8 @@ MappedFile::MappedFile(MappedFile&& other) noexcept
     : descriptor_(std::exchange(other.descriptor_, -1))
     , mapped_(std::exchange(other.mapped_, false))
     , data_(std::exchange(other.data_, nullptr))
-    , size_(std::exchange(other.size_, 0)) {}
+    , size_(std::exchange(other.size_, 0))
+    , mode_(std::exchange(other.mode_, 0)) {}
 
 MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
     if (this != &other) {
@@ -35,6 +36,7 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
         mapped_ = std::exchange(other.mapped_, false);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        mode_ = std::exchange(other.mode_, 0);
     }
     return *this;
 }
@@ -68,6 +70,7 @@ int MappedFile::Map() {
     // covers bytes the file does not have.
     if (::fstat(descriptor_, &status) != 0)
         return errno;
+    mode_ = status.st_mode;
     if (S_ISDIR(status.st_mode))
         return EISDIR;
     if (!S_ISREG(status.st_mode))

@@ -25,8 +25,9 @@ public:
 
     // Opens path for reading; 0 or errno. Releases whatever was open before.
     [[nodiscard]] int Open(const std::string& path);
-    // Maps the whole open file; 0 or errno. An empty file maps to an empty
-    // view without a mapping.
+    // Maps the whole open file; 0 or errno (EISDIR for a folder, ENODEV for
+    // anything else that is not a regular file). An empty file maps to an
+    // empty view without a mapping.
     [[nodiscard]] int Map();
     // Unmaps and closes; 0, or the errno of a failed unmap (the view is
     // forgotten either way).
@@ -37,12 +38,15 @@ public:
     [[nodiscard]] std::span<const std::uint8_t> Bytes() const { return {data_, size_}; }
     [[nodiscard]] const std::uint8_t* Data() const { return data_; }
     [[nodiscard]] std::size_t Size() const { return size_; }
+    // The file's type and permissions as the last Map found them (st_mode).
+    [[nodiscard]] std::uint32_t Mode() const { return mode_; }
 
 private:
     int descriptor_ = -1;
     bool mapped_ = false;
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
+    std::uint32_t mode_ = 0;
 };
 
 } // namespace trx

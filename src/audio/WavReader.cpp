@@ -1,13 +1,17 @@
 #include "audio/WavReader.h"
 
 #include "audio/LittleEndian.h"
+#include "audio/MappingFault.h"
 #include "audio/OpenMessages.h"
 #include "audio/WaveConversion.h"
 #include "audio/WaveFormat.h"
 #include "common/Constants.h"
 #include "common/Errors.h"
+#include "common/FileKind.h"
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -70,25 +74,62 @@ OpenResult ReadSoundFile(const std::string& path, SoundFile& file, CodecList& co
         (void)CloseDataFile(file, ignored);
     }
     (void)MappedFile::SizeOfFile(path);
-    observer.FileSizeKnown(std::filesystem::path(path).filename().string());
+    const std::string name = std::filesystem::path(path).filename().string();
+    observer.FileSizeKnown(name);
 
     if (const int error = file.MappedView.Open(path); error != 0)
         return SystemFailure(error);
-    if (const int error = file.MappedView.Map(); error != 0)
+    if (const int error = file.MappedView.Map(); error != 0) {
+        const char* kind = NonRegularFileKind(file.MappedView.Mode());
+        if (kind != nullptr && (error == EISDIR || error == ENODEV))
+            return OpenResult{OpenResult::Status::Failed, name + " is " + kind + ", not a WAV file",
+                              0};
         return SystemFailure(error);
+    }
     const std::span<const std::uint8_t> bytes = file.MappedView.Bytes();
 
-    if (!HasTag(bytes, 0, "RIFF"))
-        return Failure(kNoRiffHeaderMessage);
-    if (!HasTag(bytes, kWaveTagOffset, "WAVE"))
-        return Failure(kNoWaveHeaderMessage);
-    if (!HasTag(bytes, kFmtTagOffset, "fmt "))
-        return Failure(kNoFormatHeaderMessage);
+    // Everything the open needs from the header, read in one guarded pass:
+    // the file may be shortened under the mapping by another program.
+    const char* headerFailure = nullptr;
+    std::uint32_t fmtChunkSize = 0;
+    WaveFormat format;
+    std::optional<std::uint64_t> data;
+    std::uint32_t declaredSize = 0;
+    // The converters read no more of the format chunk's extra bytes than the
+    // sub-format identifier of an extensible format.
+    std::array<std::uint8_t, 64> extra{};
+    std::size_t extraSize = 0;
+    const bool readable = ReadMapping([&] {
+        if (!HasTag(bytes, 0, "RIFF"))
+            headerFailure = kNoRiffHeaderMessage;
+        else if (!HasTag(bytes, kWaveTagOffset, "WAVE"))
+            headerFailure = kNoWaveHeaderMessage;
+        else if (!HasTag(bytes, kFmtTagOffset, "fmt "))
+            headerFailure = kNoFormatHeaderMessage;
+        if (headerFailure != nullptr)
+            return;
+        // Offsets 20..33; the header's own bits per sample are not trusted.
+        fmtChunkSize = ReadU32(bytes, kFmtSizeOffset);
+        format = DecodeWaveFormat(bytes.subspan(
+            static_cast<std::size_t>(std::min<std::uint64_t>(kFormatOffset, bytes.size()))));
+        // The format chunk's bytes past the plain record, as far as both the
+        // chunk and the file reach.
+        const std::uint64_t chunkEnd =
+            std::min<std::uint64_t>(kFormatOffset + fmtChunkSize, bytes.size());
+        if (chunkEnd > kFormatExtraOffset) {
+            extraSize = static_cast<std::size_t>(
+                std::min<std::uint64_t>(chunkEnd - kFormatExtraOffset, extra.size()));
+            std::memcpy(extra.data(), bytes.data() + kFormatExtraOffset, extraSize);
+        }
+        data = FindDataChunk(bytes, fmtChunkSize);
+        if (data)
+            declaredSize = ReadU32(bytes, *data + 4);
+    });
+    if (!readable)
+        throw TremolundrixError(kMappingFaultMessage, path);
+    if (headerFailure != nullptr)
+        return Failure(headerFailure);
 
-    // Offsets 20..33; the header's own bits per sample are not trusted.
-    const std::uint32_t fmtChunkSize = ReadU32(bytes, kFmtSizeOffset);
-    WaveFormat format = DecodeWaveFormat(bytes.subspan(
-        static_cast<std::size_t>(std::min<std::uint64_t>(kFormatOffset, bytes.size()))));
     format.ExtraSize = 0;
     if (format.Channels == 0 || format.SamplesPerSec == 0)
         throw TremolundrixError(kZeroChannelsOrRateMessage, path);
@@ -96,14 +137,12 @@ OpenResult ReadSoundFile(const std::string& path, SoundFile& file, CodecList& co
                                                format.AvgBytesPerSec, format.BlockAlign);
     const auto sampleWidth = static_cast<std::uint16_t>(format.BlockAlign / format.Channels);
 
-    const std::optional<std::uint64_t> data = FindDataChunk(bytes, fmtChunkSize);
     if (!data)
         return Failure(kNoDataBlockMessage);
     file.DataOffset = *data + 8;
     const std::uint64_t present =
         file.DataOffset < bytes.size() ? bytes.size() - file.DataOffset : 0;
-    file.DataSize =
-        static_cast<std::uint32_t>(std::min<std::uint64_t>(ReadU32(bytes, *data + 4), present));
+    file.DataSize = static_cast<std::uint32_t>(std::min<std::uint64_t>(declaredSize, present));
 
     // Mono 44100 Hz PCM the analysis can read as it is (1, 2 or 4 bytes per
     // sample) stays in the mapped file; everything else, 24-bit samples
@@ -121,15 +160,8 @@ OpenResult ReadSoundFile(const std::string& path, SoundFile& file, CodecList& co
         file.Buffer.SampleWidth = sampleWidth;
         file.Buffer.ChannelStride = format.Channels;
     } else {
-        // The format chunk's bytes past the plain record, as far as both the
-        // chunk and the file reach.
-        const std::uint64_t chunkEnd =
-            std::min<std::uint64_t>(kFormatOffset + fmtChunkSize, bytes.size());
-        std::span<const std::uint8_t> formatExtra;
-        if (chunkEnd > kFormatExtraOffset)
-            formatExtra = bytes.subspan(static_cast<std::size_t>(kFormatExtraOffset),
-                                        static_cast<std::size_t>(chunkEnd - kFormatExtraOffset));
-        if (auto message = ConvertToAnalysisFormat(file, format, formatExtra, codecs, observer))
+        if (auto message = ConvertToAnalysisFormat(file, format, std::span(extra).first(extraSize),
+                                                   codecs, observer))
             return OpenResult{OpenResult::Status::Failed, std::move(*message), 0};
     }
 

@@ -16,7 +16,8 @@ namespace trx {
 // SliceCount included. On failure the file is left as far as it got; the
 // caller releases it with CloseDataFile. Throws SystemError when the file
 // cannot be opened for its size, TremolundrixError when its channel count or
-// rate is 0. Precondition: file is closed (an open one is released first).
+// rate is 0 or when the file is shortened while it is read
+// (kMappingFaultMessage). Precondition: file is closed (an open one is released first).
 [[nodiscard]] OpenResult ReadSoundFile(const std::string& path, SoundFile& file, CodecList& codecs,
                                        OpenObserver& observer);
 

@@ -25,7 +25,8 @@ namespace trx {
 // ConversionBufferSize bytes, or more where a bit stream's frames decode to
 // more. Returns the fixed message of a failure, nothing on success.
 // formatExtra: the format chunk's bytes from file offset 36 on. A buffer left
-// behind by a failure is released by CloseDataFile.
+// behind by a failure is released by CloseDataFile. Throws TremolundrixError
+// (kMappingFaultMessage) when the mapped file loses its data meanwhile.
 [[nodiscard]] std::optional<std::string>
 ConvertToAnalysisFormat(SoundFile& file, const WaveFormat& source,
                         std::span<const std::uint8_t> formatExtra, CodecList& codecs,

@@ -60,8 +60,12 @@ const SwitchOption* FindSwitchOption(std::string_view name) {
 
 // A whole decimal number with an optional sign and nothing else.
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
-    if (!text.empty() && text.front() == '+')
+    if (text.starts_with('+')) {
         text.remove_prefix(1);
+        // "+-5": one sign only.
+        if (text.starts_with('-'))
+            return std::nullopt;
+    }
     std::int32_t value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
@@ -322,7 +326,8 @@ Other:
       --version          show the version
 
 Exit status: 0 when every file was converted, 1 when any file failed (the
-others are still converted), 2 for bad usage.
+others are still converted), 2 for bad usage or a -d folder that cannot be
+created (nothing is converted then).
 )";
 }
 

@@ -242,7 +242,8 @@ int RunCommandLine(std::span<const std::string> args, const ConsoleStreams& cons
         if (error) {
             console.Err << kProgramName << ": cannot create " << options.OutputDirectory << ": "
                         << error.message() << '\n';
-            return kExitFileFailed;
+            // Nothing was converted: bad usage, as a missing input is.
+            return kExitUsage;
         }
     }
 

@@ -1,4 +1,5 @@
 #include "cli/CommandLineTool.h"
+#include "common/TempFileCleanup.h"
 
 #include <exception>
 #include <iostream>
@@ -8,6 +9,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    trx::InstallTempFileCleanup();
     const std::vector<std::string> args(argv + 1, argv + argc);
     trx::ConsoleStreams console{std::cout, std::cerr};
     console.ErrIsTerminal = ::isatty(STDERR_FILENO) == 1;

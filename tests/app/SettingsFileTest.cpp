@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -139,6 +143,27 @@ TEST_F(SettingsFile, BytesAfterTheTenthValueAreIgnored) {
 TEST_F(SettingsFile, MissingFileCannotBeOpened) {
     EXPECT_THROW(trx::SettingsFileReader((folder_ / "none.trs").string()), trx::SystemError);
     EXPECT_THROW(trx::WriteSettingsFile((folder_ / "no" / "x.trs").string(), {}), trx::SystemError);
+}
+
+TEST_F(SettingsFile, PipesAndDevicesAreRefusedAtOnce) {
+    const std::string fifo = (folder_ / "pipe.trs").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto failure = [](const std::string& path) {
+        try {
+            ConversionSettings settings;
+            trx::ReadSettingsFile(path, settings);
+        } catch (const trx::TremolundrixError& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    auto read = std::async(std::launch::async, failure, fifo);
+    const bool prompt = read.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!prompt) // A writer releases the blocked open, so the test ends.
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    EXPECT_TRUE(prompt);
+    EXPECT_EQ(read.get(), "pipe.trs is a named pipe (FIFO), not a settings file");
+    EXPECT_EQ(failure("/dev/zero"), "zero is a device, not a settings file");
 }
 
 } // namespace

@@ -1,9 +1,15 @@
 #include "AudioFixtures.h"
 
+#include "analysis/SliceSamples.h"
+#include "audio/MappingFault.h"
 #include "audio/OpenMessages.h"
 #include "common/Errors.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace trx::test {
 namespace {
@@ -218,10 +224,33 @@ TEST_F(WavReaderTest, UnopenableFilesReportTheSystemError) {
     EXPECT_THROW((void)opener.Open(dir.File("missing.wav")), SystemError);
     EXPECT_TRUE(opener.caption.empty());
 
+    // What is not a regular file is named for what it is.
     const OpenResult folder = opener.Open(dir.Path().string());
-    EXPECT_EQ(folder.Outcome, OpenResult::Status::SystemError);
-    EXPECT_EQ(folder.ErrorCode, EISDIR);
-    EXPECT_EQ(folder.Message, std::strerror(EISDIR));
+    EXPECT_EQ(folder.Outcome, OpenResult::Status::Failed);
+    EXPECT_EQ(folder.Message, dir.Path().filename().string() + " is a folder, not a WAV file");
+    const std::string fifo = dir.File("live.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(opener.Open(fifo).Message, "live.wav is a named pipe (FIFO), not a WAV file");
+    EXPECT_EQ(opener.Open("/dev/zero").Message, "zero is a device, not a WAV file");
+}
+
+TEST_F(WavReaderTest, FileShortenedUnderItsMappingFailsTheReadNotTheProcess) {
+    ASSERT_TRUE(OpenBytes(Mono16(3 * kSliceLength)).Ok());
+    ASSERT_EQ(::truncate(dir.File("t.wav").c_str(), 4096), 0);
+    const SampleBuffer& buffer = opener.file.Buffer;
+    std::array<float, kSliceLength> window{};
+    // Twice: the first fault must leave the guard working for the next.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            GetSliceSamples(buffer, 2, window);
+            ADD_FAILURE() << "no fault";
+        } catch (const TremolundrixError& e) {
+            EXPECT_STREQ(e.what(), kMappingFaultMessage);
+        }
+    }
+    std::uint8_t byte = 0;
+    EXPECT_THROW(CopyFromMapping(&byte, buffer.Samples + 3 * 4096, 1), TremolundrixError);
+    CopyFromMapping(&byte, buffer.Samples, 1); // the first page is still there
 }
 
 TEST_F(WavReaderTest, CloseDataFileReleasesEverythingInAnyState) {

@@ -3,13 +3,18 @@
 #include "ToneSequence.h"
 
 #include "app/SettingsFile.h"
+#include "audio/MappingFault.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <sys/resource.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 using trx::test::BinFrequency;
@@ -24,6 +29,11 @@ std::set<int> StartedKeys(const std::string& midiPath) {
          trx::test::NoteStarts(trx::test::ParseMidi(trx::test::ReadText(midiPath))))
         keys.insert(start.Key);
     return keys;
+}
+
+bool MapsFile(pid_t pid, const std::string& path) {
+    return trx::test::ReadText("/proc/" + std::to_string(pid) + "/maps").find(path) !=
+           std::string::npos;
 }
 
 std::string Numbered(int i, const char* extension) {
@@ -101,6 +111,9 @@ TEST_F(CliRunTest, BadUsageExitsWithTwoAndConvertsNothing) {
         EXPECT_NE(run.Err.find("tremolundrix-cli: "), std::string::npos);
         EXPECT_NE(run.Err.find("--help"), std::string::npos);
     }
+    // An output folder that cannot be made, since a file is in the way.
+    const auto blocked = RunCli({"-d", a + "/midi", a});
+    EXPECT_EQ(blocked.ExitCode, 2) << blocked.Err;
     EXPECT_FALSE(fs::exists(dir_.File("a.mid")));
     EXPECT_FALSE(fs::exists(dir_.File("x.mid")));
 }
@@ -290,6 +303,39 @@ TEST_F(CliRunTest, RecordersStereoAndFloatFilesConvertToTheSameNote) {
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(StartedKeys(dir_.File("stereo24.mid")), std::set<int>{57});
     EXPECT_EQ(StartedKeys(dir_.File("float.mid")), std::set<int>{57});
+}
+
+TEST_F(CliRunTest, ARecordingShortenedWhileConvertedFailsAloneInABatch) {
+    // Two minutes, analysed straight from its mapping for most of a second.
+    const std::string longWav =
+        trx::test::WriteToneWav(dir_, "long.wav", {{{{BinFrequency(48), 0.5}}, 120.0}});
+    const std::string other = NoteWav("other.wav");
+    trx::test::CliProcess cli({"-j", "2", longWav, other});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!MapsFile(cli.Pid(), longWav) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(::truncate(longWav.c_str(), 4096), 0);
+    const auto run = cli.Wait();
+    EXPECT_EQ(run.ExitCode, 1) << "signal " << run.Signal;
+    EXPECT_NE(run.Err.find(longWav + ": " + trx::kMappingFaultMessage + " occured in "),
+              std::string::npos)
+        << run.Err;
+    EXPECT_EQ(StartedKeys(dir_.File("other.mid")), std::set<int>{57});
+}
+
+TEST_F(CliRunTest, AFileSizeLimitHitWhileSavingLeavesNoTemporaryFile) {
+    const std::string a = NoteWav("a.wav");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 8192; // more than the MIDI file, less than a map
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    trx::test::CliProcess cli({"--export-maps", dir_.File("maps"), a});
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    const auto run = cli.Wait();
+    EXPECT_EQ(run.Signal, SIGXFSZ) << run.Err;
+    for (const auto& entry : fs::directory_iterator(dir_.File("maps")))
+        EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
 }
 
 } // namespace

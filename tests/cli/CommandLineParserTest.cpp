@@ -66,6 +66,7 @@ TEST(CommandLineParser, ValuesOutsideTheTrackBarRangesAreBadUsageNamingTheRange)
         std::string expected;
     } cases[] = {
         {{"--tuning", "51", "a.wav"}, "--tuning must be a whole number from -50 to 50, not \"51\""},
+        {{"--tuning=+-5", "a.wav"}, "--tuning must be a whole number from -50 to 50"},
         {{"--polyphony", "0", "a.wav"}, "--polyphony must be a whole number from 1 to 10"},
         {{"--chord", "101", "a.wav"}, "--chord must be a whole number from 0 to 100"},
         {{"--minimum", "1.5", "a.wav"}, "--minimum must be a whole number"},

@@ -3,19 +3,50 @@
 #include "common/Errors.h"
 
 #include <QSettings>
+#include <QTemporaryFile>
 
-#include <memory>
+#include <cstdio>
 #include <utility>
 
 namespace trx {
 
 namespace {
 
-std::unique_ptr<QSettings> OpenStore(const QString& iniFile) {
-    if (iniFile.isEmpty()) {
-        return std::make_unique<QSettings>("Tremolundrix", "Tremolundrix");
+// The per-user file: values are written there only, never into the
+// system-wide fallbacks the default store also reads.
+QString StoreFile(const QString& iniFile) {
+    if (!iniFile.isEmpty())
+        return iniFile;
+    return QSettings("Tremolundrix", "Tremolundrix").fileName();
+}
+
+[[noreturn]] void WriteFailed(const QString& name, const QString& file) {
+    throw TremolundrixError("Unable to write the value \"" + name.toStdString() + "\" to " +
+                            file.toStdString());
+}
+
+// A damaged file holds the values that could be read and lines that could
+// not. Its status stays a format error through every later write, which
+// hides whether the write itself worked; so the readable values and the new
+// one go into a new file that replaces it.
+void RewriteWhole(const QSettings& damaged, const QString& file, const QString& name,
+                  const QString& value) {
+    QTemporaryFile temporary(file + ".tmp-XXXXXX");
+    if (!temporary.open())
+        WriteFailed(name, file);
+    temporary.close();
+    {
+        QSettings fresh(temporary.fileName(), QSettings::IniFormat);
+        for (const QString& key : damaged.allKeys())
+            fresh.setValue(key, damaged.value(key));
+        fresh.setValue(name, value);
+        fresh.sync();
+        if (fresh.status() != QSettings::NoError)
+            WriteFailed(name, file);
     }
-    return std::make_unique<QSettings>(iniFile, QSettings::IniFormat);
+    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
+                    QFile::encodeName(file).constData()) != 0)
+        WriteFailed(name, file);
 }
 
 } // namespace
@@ -24,23 +55,26 @@ RegistryStore::RegistryStore(QString iniFile)
     : iniFile_(std::move(iniFile)) {}
 
 void RegistryStore::Write(const QString& name, const QString& value) const {
-    const std::unique_ptr<QSettings> store = OpenStore(iniFile_);
-    store->setValue(name, value);
-    store->sync();
-    if (store->status() != QSettings::NoError) {
-        throw TremolundrixError("Unable to write the value \"" + name.toStdString() + "\" to " +
-                                store->fileName().toStdString());
+    const QString file = StoreFile(iniFile_);
+    QSettings store(file, QSettings::IniFormat);
+    // Parses every section, so a damaged line anywhere shows in the status.
+    (void)store.allKeys();
+    if (store.status() == QSettings::FormatError) {
+        RewriteWhole(store, file, name, value);
+        return;
     }
+    store.setValue(name, value);
+    store.sync();
+    if (store.status() != QSettings::NoError)
+        WriteFailed(name, file);
 }
 
 QString RegistryStore::Read(const QString& name) const {
-    const std::unique_ptr<QSettings> store = OpenStore(iniFile_);
-    // A store that cannot be opened for reading holds no values, like a
-    // missing one.
-    if (store->status() != QSettings::NoError) {
-        return {};
-    }
-    return store->value(name).toString();
+    // A value is read wherever it can be, a damaged file included; a store
+    // that cannot be opened holds none, like a missing one.
+    if (iniFile_.isEmpty())
+        return QSettings("Tremolundrix", "Tremolundrix").value(name).toString();
+    return QSettings(iniFile_, QSettings::IniFormat).value(name).toString();
 }
 
 } // namespace trx

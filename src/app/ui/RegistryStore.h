@@ -14,11 +14,12 @@ public:
     // An INI file of its own (tests).
     explicit RegistryStore(QString iniFile);
 
-    // Creates the store when it is missing. Throws TremolundrixError when
-    // the value cannot be written.
+    // Creates the store when it is missing; a damaged one is rewritten whole
+    // with the values that could be read. Throws TremolundrixError when the
+    // value did not reach the disk.
     void Write(const QString& name, const QString& value) const;
     // Empty when the store or the value does not exist, or when the store
-    // cannot be read.
+    // cannot be read; a value a damaged store still holds is read.
     [[nodiscard]] QString Read(const QString& name) const;
 
 private:

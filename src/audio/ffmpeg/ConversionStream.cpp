@@ -1,5 +1,6 @@
 #include "audio/ffmpeg/ConversionStream.h"
 
+#include "audio/MappingFault.h"
 #include "audio/ffmpeg/AudioDecoders.h"
 #include "common/Constants.h"
 
@@ -50,7 +51,7 @@ bool ParseFrames(AVCodecParserContext& parser, AVCodecContext& context,
         const std::size_t chunk = std::min(kParseChunk, source.size() - at);
         flushing = chunk == 0;
         if (!flushing)
-            std::memcpy(buffer.data(), source.data() + at, chunk);
+            CopyFromMapping(buffer.data(), source.data() + at, chunk);
         std::memset(buffer.data() + chunk, 0, AV_INPUT_BUFFER_PADDING_SIZE);
         at += chunk;
         const std::uint8_t* input = flushing ? nullptr : buffer.data();
@@ -230,7 +231,7 @@ bool ConversionStream::ConvertFrames(std::span<const std::uint8_t> source) {
     const std::size_t usable = source.size() - source.size() % blockAlign_;
     const std::size_t step = kFramesPerPacket * blockAlign_;
     for (std::size_t at = 0; at < usable && !Full(); at += step) {
-        if (!DecodePacket(source.data() + at, std::min(step, usable - at), false))
+        if (!DecodeMapped(source.data() + at, std::min(step, usable - at), false))
             return false;
     }
     return true;
@@ -241,7 +242,7 @@ bool ConversionStream::ConvertBlocks(std::span<const std::uint8_t> source) {
         const std::size_t size = std::min(blockAlign_, source.size() - at);
         // A cut-off last block is decoded as far as the decoder can; if it
         // cannot, the file simply ends before it.
-        if (!DecodePacket(source.data() + at, size, size < blockAlign_))
+        if (!DecodeMapped(source.data() + at, size, size < blockAlign_))
             return false;
     }
     return true;
@@ -283,10 +284,16 @@ std::uint64_t ConversionStream::CountOutputBytes(std::span<const std::uint8_t> s
     return (static_cast<std::uint64_t>(std::ceil(samples)) + kResamplerSlack) * 2;
 }
 
+bool ConversionStream::DecodeMapped(const std::uint8_t* data, std::size_t size, bool tolerated) {
+    packetBuffer_.resize(size);
+    CopyFromMapping(packetBuffer_.data(), data, size);
+    return DecodePacket(packetBuffer_.data(), size, tolerated);
+}
+
 bool ConversionStream::DecodePacket(const std::uint8_t* data, std::size_t size, bool tolerated) {
     AVPacket& packet = *packet_;
     // Without a buffer reference the decoder copies the bytes into padded
-    // memory of its own, so the mapped file itself can be handed over.
+    // memory of its own.
     packet.buf = nullptr;
     packet.data = const_cast<std::uint8_t*>(data);
     packet.size = static_cast<int>(size);

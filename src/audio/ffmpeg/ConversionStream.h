@@ -41,7 +41,9 @@ public:
 
     // Converts the whole source block in one pass. Never writes beyond the
     // destination; output that does not fit is dropped. False when the
-    // source cannot be decoded.
+    // source cannot be decoded. The source may be a file mapping: bytes it
+    // lost throw TremolundrixError (kMappingFaultMessage), here and in
+    // CountOutputBytes.
     [[nodiscard]] bool Convert(ConversionHeader& header);
 
     // Bytes of analysis samples that source decodes to, counted from the
@@ -65,6 +67,8 @@ private:
     [[nodiscard]] bool ConvertFrames(std::span<const std::uint8_t> source);
     [[nodiscard]] bool ConvertBlocks(std::span<const std::uint8_t> source);
     [[nodiscard]] bool ConvertParsed(std::span<const std::uint8_t> source);
+    // Copies size bytes of mapped input into packetBuffer_ and decodes them.
+    [[nodiscard]] bool DecodeMapped(const std::uint8_t* data, std::size_t size, bool tolerated);
     // Sends one packet and resamples what it decodes to. A decoding error is
     // forgiven when tolerated (counted as a bad packet); other errors fail.
     [[nodiscard]] bool DecodePacket(const std::uint8_t* data, std::size_t size, bool tolerated);
@@ -89,6 +93,9 @@ private:
     // Padded copy of compressed input for the parser, which may read past
     // the bytes it is given.
     std::vector<std::uint8_t> parseBuffer_;
+    // Input copied out of the mapped file before the decoder sees it, so a
+    // file shortened under the mapping fails the read, not the process.
+    std::vector<std::uint8_t> packetBuffer_;
     // Resampler output before it is copied to the destination.
     std::vector<std::int16_t> scratch_;
     std::span<std::uint8_t> destination_;

@@ -9,6 +9,7 @@
 #include "app/ui/RegistryStore.h"
 #include "app/ui/TAbortForm.h"
 #include "app/ui/TMidiForm.h"
+#include "audio/MappingFault.h"
 #include "controls/ui/THemisphereButton.h"
 #include "editor/NoteRows.h"
 #include "midi/MidiSave.h"
@@ -32,6 +33,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <unistd.h>
 
 using trx::test::RequestKind;
 using trx::test::ScriptedAnswer;
@@ -298,13 +300,13 @@ private slots:
         QVERIFY2(error.endsWith(" occured in OpenSoundFile"), qPrintable(error));
         QVERIFY(!ConvertAvailable());
 
-        // A folder opens but cannot be mapped: the system's text alone.
+        // A folder opens but is no WAV file: it is named for what it is.
         modal.Queue(ScriptedAnswer::Path(Q(dir->Path().string())));
         QVERIFY(!form->OpenSoundFile());
         const auto& shown = modal.Requests().back();
         QCOMPARE(shown.Kind, RequestKind::Tell);
-        QCOMPARE(shown.Caption, QString("Error occurred"));
-        QVERIFY(!shown.HasOwner);
+        QCOMPARE(shown.Caption, QString("Tremolundrix"));
+        QVERIFY2(shown.Text.endsWith(" is a folder, not a WAV file"), qPrintable(shown.Text));
         QVERIFY(!ConvertAvailable());
     }
 
@@ -455,6 +457,19 @@ private slots:
         QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, {});
         QCoreApplication::sendEvent(form.get(), &refused);
         QVERIFY(!refused.isAccepted());
+    }
+
+    void ARecordingShortenedUnderItsMappingIsReportedAndTheProgramGoesOn() {
+        const std::string song = WriteSong("song.wav");
+        QVERIFY(Open(song));
+        // Another program cuts the file, read in place, before the analysis.
+        QCOMPARE(::truncate(song.c_str(), 4096), 0);
+        QString error;
+        CaptureError(error);
+        Convert();
+        QCOMPARE(error, QString(trx::kMappingFaultMessage) + " occured in AnalyseWave");
+        QVERIFY(ConvertAvailable());
+        QVERIFY(!form->AnalysisBusy);
     }
 
     void MenuAndShortcutsAreLockedWhileTheAnalysisRuns() {
@@ -762,6 +777,23 @@ private slots:
         QCOMPARE(form->ReadRegString("Check Version"), QString());
         QCOMPARE(modal.Requests().size(), asked);
         QCOMPARE(modal.Unanswered(), 0);
+    }
+
+    void ADamagedStoreKeepsWhatCanBeReadAndIsRewrittenWhole() {
+        // One malformed line after the user's opt-out, in a key line and in a
+        // section header.
+        for (const char* damage : {"garbage line\n", "[General\n"}) {
+            const std::string file = dir->File("damaged.ini");
+            std::ofstream(file) << "Check%20Version=0\n" << damage;
+            const trx::RegistryStore store(Q(file));
+            QCOMPARE(store.Read("Check Version"), QString("0"));
+            QVERIFY_THROWS_NO_EXCEPTION(store.Write("Message", "news"));
+            const std::vector<std::uint8_t> bytes = ReadAll(file);
+            const std::string text(bytes.begin(), bytes.end());
+            QVERIFY2(text.find(damage) == std::string::npos, text.c_str());
+            QCOMPARE(store.Read("Check Version"), QString("0"));
+            QCOMPARE(store.Read("Message"), QString("news"));
+        }
     }
 
     void InstalledCodecsShowsTheCodecsDialog() {
