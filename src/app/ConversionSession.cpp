@@ -4,6 +4,7 @@
 #include "audio/CodecList.h"
 #include "audio/OpenObserver.h"
 #include "audio/WavReader.h"
+#include "beats/BeatGridMidi.h"
 #include "common/Constants.h"
 #include "common/Errors.h"
 #include "midi/MidiSave.h"
@@ -101,9 +102,21 @@ void ConversionSession::Filter(const ConversionSettings& settings, ProgressRepor
     Saved = false;
 }
 
-void ConversionSession::SaveMidiFile(const std::string& path, std::int32_t minimumComponent) {
-    SaveNoteMapAsMidi(path, State.NoteMap, State.NoteMapMaximum, AnalysedFirstNoteBin,
-                      minimumComponent, KeySelection.value_or(-1));
+std::optional<BeatGrid> ConversionSession::FindBeatGrid(double fixedBpm) const {
+    return trx::FindBeatGrid(State.AmplitudeMap, AnalysedFirstNoteBin,
+                             std::min(State.AmplitudeMap.Rows(), State.LastAnalysedSlice + 1),
+                             fixedBpm);
+}
+
+void ConversionSession::SaveMidiFile(const std::string& path, std::int32_t minimumComponent,
+                                     const BeatGrid* grid, int quantise) {
+    if (grid != nullptr) {
+        SaveNoteMapOnBeatGrid(path, State.NoteMap, State.NoteMapMaximum, AnalysedFirstNoteBin,
+                              minimumComponent, KeySelection.value_or(-1), *grid, quantise);
+    } else {
+        SaveNoteMapAsMidi(path, State.NoteMap, State.NoteMapMaximum, AnalysedFirstNoteBin,
+                          minimumComponent, KeySelection.value_or(-1));
+    }
     Saved = true;
     MidiFileName = path;
 }

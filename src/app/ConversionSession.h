@@ -3,6 +3,7 @@
 #include "analysis/AnalysisOptions.h"
 #include "app/WorkingState.h"
 #include "audio/OpenResult.h"
+#include "beats/BeatGrid.h"
 #include "common/ConversionSettings.h"
 #include "common/ProgressReporter.h"
 
@@ -77,9 +78,14 @@ public:
     // then counts as unsaved.
     void Filter(const ConversionSettings& settings, ProgressReporter& progress,
                 AnalyserObserver* analyser);
-    // Writes the note map to path (atomically) with the key selection;
-    // then the result is saved under that name. Throws on failure.
-    void SaveMidiFile(const std::string& path, std::int32_t minimumComponent);
+    // The beat grid of the analysed slices at the tracked tempo, or at
+    // fixedBpm when positive; none when no beat was found.
+    [[nodiscard]] std::optional<BeatGrid> FindBeatGrid(double fixedBpm = 0.0) const;
+    // Writes the note map to path (atomically) with the key selection, on
+    // grid when one is given (quantise 0, 8, 16 or 32); then the result is
+    // saved under that name. Throws on failure.
+    void SaveMidiFile(const std::string& path, std::int32_t minimumComponent,
+                      const BeatGrid* grid = nullptr, int quantise = 0);
 
     // Deletes every temporary file from the disk; one already gone or not
     // deletable is left alone.

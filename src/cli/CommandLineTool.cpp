@@ -1,7 +1,7 @@
 #include "cli/CommandLineTool.h"
 
 #include "app/ConversionSession.h"
-#include "beats/BeatGridMidi.h"
+#include "beats/BeatGrid.h"
 #include "cli/CommandLineParser.h"
 #include "cli/ConsoleReport.h"
 #include "cli/FileProgress.h"
@@ -65,14 +65,6 @@ std::optional<std::int32_t> EstimatedKey(const ConversionSession& session) {
     if (!estimate || estimate->BestIndex < 0)
         return std::nullopt;
     return estimate->BestIndex;
-}
-
-// The beat grid of the session's recording at the tracked tempo, or at
-// fixedBpm when positive; none when no beat was found.
-std::optional<BeatGrid> SessionBeatGrid(const ConversionSession& session, double fixedBpm) {
-    const WorkingState& state = session.State;
-    return FindBeatGrid(state.AmplitudeMap, session.AnalysedFirstNoteBin,
-                        std::min(state.AmplitudeMap.Rows(), state.LastAnalysedSlice + 1), fixedBpm);
 }
 
 // One line per beat: its number, its time in seconds, its tempo.
@@ -192,22 +184,16 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
     session.KeySelection = options.AutoKey ? EstimatedKey(session) : options.KeyIndex;
     std::optional<BeatGrid> grid;
     if (options.Tempo || !plan.ExportDirectory.empty())
-        grid = SessionBeatGrid(session, options.Tempo.value_or(0.0));
+        grid = session.FindBeatGrid(options.Tempo.value_or(0.0));
     if (options.Tempo && !grid)
         notice = "no beat found, written without beat grid";
     if (!plan.MidiPath.empty()) {
         if (std::string failure = ReportFailure(
                 "SaveMidiFile",
                 [&] {
-                    if (!options.Tempo || !grid) {
-                        session.SaveMidiFile(plan.MidiPath, options.Settings.MinimumComponent);
-                        return;
-                    }
-                    const WorkingState& state = session.State;
-                    SaveNoteMapOnBeatGrid(
-                        plan.MidiPath, state.NoteMap, state.NoteMapMaximum,
-                        session.AnalysedFirstNoteBin, options.Settings.MinimumComponent,
-                        session.KeySelection.value_or(-1), *grid, options.Quantise);
+                    const bool onGrid = options.Tempo && grid;
+                    session.SaveMidiFile(plan.MidiPath, options.Settings.MinimumComponent,
+                                         onGrid ? &*grid : nullptr, options.Quantise);
                 });
             !failure.empty())
             return failure;

@@ -305,6 +305,9 @@ void MidiFormWidgets::BuildMenu(QMainWindow& window) {
     Refilter1 = AddAction(midi, "Refilter1", "Re&filter", "Ctrl+F", false);
     Edit1 = AddAction(midi, "Edit1", "&Edit", "Ctrl+E", false);
     Play1 = AddAction(midi, "Play1", "&Play", "Ctrl+P", false);
+    midi->addSeparator()->setObjectName("N3");
+    WriteBeatGrid1 = AddAction(midi, "WriteBeatGrid1", "&Write Beat Grid", {}, true);
+    WriteBeatGrid1->setCheckable(true);
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("Help1");

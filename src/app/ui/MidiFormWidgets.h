@@ -100,6 +100,7 @@ struct MidiFormWidgets {
     QAction* Refilter1 = nullptr;
     QAction* Edit1 = nullptr;
     QAction* Play1 = nullptr;
+    QAction* WriteBeatGrid1 = nullptr;
     QAction* InstalledCodecs1 = nullptr;
     QAction* AboutTremolundrix1 = nullptr;
 

@@ -128,6 +128,7 @@ void TMidiForm::ConnectCommands() {
         {ui_.SaveSettings1, &TMidiForm::SaveSettingsClick},
         {ui_.LoadSettings1, &TMidiForm::LoadSettingsClick},
         {ui_.VersionCheck, &TMidiForm::VersionCheckClick},
+        {ui_.WriteBeatGrid1, &TMidiForm::WriteBeatGridClick},
         {ui_.Exit1, &TMidiForm::ExitBtnClick},
         {ui_.Convert1, &TMidiForm::ConvertBtnClick},
         {ui_.Refilter1, &TMidiForm::FilterBtnClick},
@@ -169,6 +170,7 @@ void TMidiForm::FormCreate() {
     ui_.StatusPanel2->clear();
     SetStatusText("Welcome to Tremolundrix");
     ui_.StatusBar->repaint();
+    RestoreBeatGridChoice();
 }
 
 void TMidiForm::FormDestroy() {
@@ -500,10 +502,17 @@ void TMidiForm::SaveFileAs1Click() {
 }
 
 bool TMidiForm::SaveMidiFile(const QString& path) {
-    if (!Guarded("SaveMidiFile",
-                 [&] { session_.SaveMidiFile(LocalPath(path), ui_.MinimumTB->value()); })) {
+    const bool wantGrid = ui_.WriteBeatGrid1->isChecked();
+    std::optional<BeatGrid> grid;
+    if (!Guarded("SaveMidiFile", [&] {
+            if (wantGrid)
+                grid = session_.FindBeatGrid();
+            session_.SaveMidiFile(LocalPath(path), ui_.MinimumTB->value(), grid ? &*grid : nullptr);
+        })) {
         return false;
     }
+    if (wantGrid && !grid)
+        SetStatusText("No beat found, written without beat grid");
     results_.ShowPlay();
     return true;
 }
@@ -537,6 +546,19 @@ void TMidiForm::LoadSettingsClick() {
 void TMidiForm::VersionCheckClick() {
     // The action has toggled its own check mark before this runs.
     WriteRegString("Check Version", ui_.VersionCheck->isChecked() ? "1" : "0");
+}
+
+void TMidiForm::WriteBeatGridClick() {
+    WriteRegString("Write Beat Grid", ui_.WriteBeatGrid1->isChecked() ? "1" : "0");
+}
+
+void TMidiForm::RestoreBeatGridChoice() {
+    ui_.WriteBeatGrid1->setChecked(ReadRegString("Write Beat Grid") == "1");
+}
+
+void TMidiForm::SetRegistryStore(RegistryStore store) {
+    registry_ = std::move(store);
+    RestoreBeatGridChoice();
 }
 
 void TMidiForm::WriteRegString(const QString& name, const QString& value) {

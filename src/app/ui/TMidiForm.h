@@ -95,7 +95,7 @@ public:
     void EnableControls(QWidget* container, bool enabled);
 
     // Where the named values of the version check are kept.
-    void SetRegistryStore(RegistryStore store) { registry_ = std::move(store); }
+    void SetRegistryStore(RegistryStore store);
     [[nodiscard]] const RegistryStore& Registry() const { return registry_; }
     // The about box and the version check created at start-up.
     void SetAboutWindows(TAboutBox* box, TVersionDM* versionCheck) {
@@ -169,6 +169,9 @@ public:
     void SaveSettingsClick();
     void LoadSettingsClick();
     void VersionCheckClick();
+    void WriteBeatGridClick();
+    // Midi > Write Beat Grid as the per-user store last had it.
+    void RestoreBeatGridChoice();
     void ExitBtnClick();
 
     // Writes the result to path; true when the file was written.

@@ -10,6 +10,7 @@
 #include "app/ui/TAbortForm.h"
 #include "app/ui/TMidiForm.h"
 #include "audio/MappingFault.h"
+#include "beats/BeatSignals.h"
 #include "controls/ui/THemisphereButton.h"
 #include "editor/NoteRows.h"
 #include "midi/MidiSave.h"
@@ -543,6 +544,40 @@ private slots:
         QVERIFY(pretty->isChecked());
         QVERIFY2(paints <= 3, qPrintable(QString::number(paints)));
         QVERIFY(!form->Session().Saved);
+    }
+
+    void WriteBeatGridIsRememberedAndPutsTheSavedFileOnTheBeat() {
+        QAction* item = Action("WriteBeatGrid1");
+        QVERIFY(item->isCheckable() && !item->isChecked());
+        item->trigger();
+        QCOMPARE(trx::RegistryStore(Q(dir->File("store.ini"))).Read("Write Beat Grid"),
+                 QString("1"));
+        form = std::make_unique<trx::TMidiForm>(modal);
+        form->SetRegistryStore(trx::RegistryStore(Q(dir->File("store.ini"))));
+        QVERIFY(Action("WriteBeatGrid1")->isChecked());
+
+        std::vector<trx::test::Pluck> clicks;
+        for (const double t : trx::test::BeatTimes(100, 100, 0.3, 12.0))
+            clicks.push_back({t, 72, 0.6});
+        QVERIFY(Open(trx::test::WriteWav(*dir, "clicks.wav", {},
+                                         trx::test::PluckValues(clicks, 12.0))));
+        Convert();
+        const std::string midi = dir->File("clicks.mid");
+        QVERIFY(form->SaveMidiFile(Q(midi)));
+        // Division 480 ticks per quarter note: the file is on the beat grid.
+        const std::vector<std::uint8_t> onGrid = ReadAll(midi);
+        QVERIFY(onGrid.size() > 14 && onGrid[12] == 0x01 && onGrid[13] == 0xE0);
+
+        QVERIFY(Open(WriteSong("held.wav")));
+        Convert();
+        QVERIFY(form->SaveMidiFile(Q(dir->File("held.mid"))));
+        QCOMPARE(Child<QLabel>("StatusPanel0")->text(),
+                 QString("No beat found, written without beat grid"));
+        const trx::WorkingState& state = form->State();
+        QVERIFY(ReadAll(dir->File("held.mid")) ==
+                trx::BuildMidiFromNoteMap(dir->File("held.mid"), state.NoteMap,
+                                          state.NoteMapMaximum, state.NoteKernels.FirstNoteBin,
+                                          15, -1));
     }
 
     void SaveWritesTheNoteMapAndMarksTheResultSaved() {
