@@ -302,7 +302,9 @@ private slots:
             {{"Convert1", "&Convert", "Ctrl+C", false},
              {"Refilter1", "Re&filter", "Ctrl+F", false},
              {"Edit1", "&Edit", "Ctrl+E", false},
-             {"Play1", "&Play", "Ctrl+P", false}},
+             {"Play1", "&Play", "Ctrl+P", false},
+             {"N3", "-", "", true},
+             {"WriteBeatGrid1", "&Write Beat Grid", "", true}},
             {{"InstalledCodecs1", "Installed Codecs", "Ctrl+I", true},
              {"AboutTremolundrix1", "&About Tremolundrix", "F1", true}}};
         for (int m = 0; m < 3; ++m) {
