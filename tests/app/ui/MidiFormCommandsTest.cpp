@@ -559,8 +559,8 @@ private slots:
         std::vector<trx::test::Pluck> clicks;
         for (const double t : trx::test::BeatTimes(100, 100, 0.3, 12.0))
             clicks.push_back({t, 72, 0.6});
-        QVERIFY(Open(trx::test::WriteWav(*dir, "clicks.wav", {},
-                                         trx::test::PluckValues(clicks, 12.0))));
+        QVERIFY(Open(
+            trx::test::WriteWav(*dir, "clicks.wav", {}, trx::test::PluckValues(clicks, 12.0))));
         Convert();
         const std::string midi = dir->File("clicks.mid");
         QVERIFY(form->SaveMidiFile(Q(midi)));
@@ -576,8 +576,8 @@ private slots:
         const trx::WorkingState& state = form->State();
         QVERIFY(ReadAll(dir->File("held.mid")) ==
                 trx::BuildMidiFromNoteMap(dir->File("held.mid"), state.NoteMap,
-                                          state.NoteMapMaximum, state.NoteKernels.FirstNoteBin,
-                                          15, -1));
+                                          state.NoteMapMaximum, state.NoteKernels.FirstNoteBin, 15,
+                                          -1));
     }
 
     void SaveWritesTheNoteMapAndMarksTheResultSaved() {
