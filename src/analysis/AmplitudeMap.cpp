@@ -108,12 +108,10 @@ void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatM
             std::min(batchCount, groups * (thread + 1) / threads * kTransformSlices);
         if (begin >= end)
             return;
-        std::array<float, kSliceLength> window;
-        for (std::int32_t s = begin; s < end; ++s) {
-            GetSliceSamples(samples, batchFirst + s, window);
-            std::copy(window.begin(), window.end(),
-                      windows.data() + static_cast<std::size_t>(s) * kLength);
-        }
+        for (std::int32_t s = begin; s < end; ++s)
+            GetSliceWindow(samples, batchFirst + s,
+                           std::span<double, kSliceLength>(
+                               windows.data() + static_cast<std::size_t>(s) * kLength, kLength));
         TransformSlices(kernels, windows.data() + static_cast<std::size_t>(begin) * kLength,
                         end - begin, rows.data() + static_cast<std::size_t>(begin) * kNoteBins);
     };

@@ -101,26 +101,41 @@ inline const double* Column(const double* table, std::size_t c) {
     return table + c / kBlockBins * kBlockStride + c % kBlockBins;
 }
 
-// Adds samples [k0, k0 + kTileSamples) of the three windows to the sums of
-// one unit: the Lanes columns at kernelA and, with kTwo, those at kernelB,
-// whose sums follow at sums + Lanes. Twelve accumulators (six without kTwo)
-// hide the latency of the multiply-adds; each kernel load serves three
-// slices and each broadcast sample up to two vectors.
-template <bool kTwo>
-HWY_INLINE void
-AccumulateUnit(Tag d, const double* HWY_RESTRICT kernelA, const double* HWY_RESTRICT kernelB,
-               const double* HWY_RESTRICT window0, const double* HWY_RESTRICT window1,
-               const double* HWY_RESTRICT window2, std::size_t k0, double* HWY_RESTRICT sums) {
-    const std::size_t n = Lanes(d);
-    double* sums0 = sums;
-    double* sums1 = sums + kSliceSums;
-    double* sums2 = sums + 2 * kSliceSums;
-    auto cos0a = Load(d, sums0);
-    auto sin0a = Load(d, sums0 + kSineSums);
-    auto cos1a = Load(d, sums1);
-    auto sin1a = Load(d, sums1 + kSineSums);
-    auto cos2a = Load(d, sums2);
-    auto sin2a = Load(d, sums2 + kSineSums);
+// What one call of AccumulateUnit works on: the table columns at sample 0,
+// the windows of a group of three slices and their sums for those columns.
+struct UnitHalf {
+    const double* Kernel;
+    const double* Windows[kSlices];
+    double* Sums;
+};
+
+enum class UnitShape {
+    Single,     // Lanes columns of one group: six accumulators
+    TwoColumns, // 2 x Lanes columns of one group (b: the next columns)
+    TwoGroups,  // Lanes columns of two groups (b: the next group)
+};
+
+// Adds samples [k0, k0 + kTileSamples) to the sums of a and, unless Single,
+// of b. Twelve accumulators hide the latency of the multiply-adds; each
+// kernel load serves three or six slices, each broadcast sample one or two
+// vectors.
+template <UnitShape kShape>
+HWY_INLINE void AccumulateUnit(Tag d, const UnitHalf& a, const UnitHalf& b, std::size_t k0) {
+    constexpr bool kTwo = kShape != UnitShape::Single;
+    const double* HWY_RESTRICT windowA0 = a.Windows[0];
+    const double* HWY_RESTRICT windowA1 = a.Windows[1];
+    const double* HWY_RESTRICT windowA2 = a.Windows[2];
+    const double* HWY_RESTRICT windowB0 = b.Windows[0];
+    const double* HWY_RESTRICT windowB1 = b.Windows[1];
+    const double* HWY_RESTRICT windowB2 = b.Windows[2];
+    double* HWY_RESTRICT sumsA = a.Sums;
+    double* HWY_RESTRICT sumsB = b.Sums;
+    auto cos0a = Load(d, sumsA);
+    auto sin0a = Load(d, sumsA + kSineSums);
+    auto cos1a = Load(d, sumsA + kSliceSums);
+    auto sin1a = Load(d, sumsA + kSliceSums + kSineSums);
+    auto cos2a = Load(d, sumsA + 2 * kSliceSums);
+    auto sin2a = Load(d, sumsA + 2 * kSliceSums + kSineSums);
     auto cos0b = Zero(d);
     auto sin0b = Zero(d);
     auto cos1b = Zero(d);
@@ -128,20 +143,20 @@ AccumulateUnit(Tag d, const double* HWY_RESTRICT kernelA, const double* HWY_REST
     auto cos2b = Zero(d);
     auto sin2b = Zero(d);
     if constexpr (kTwo) {
-        cos0b = Load(d, sums0 + n);
-        sin0b = Load(d, sums0 + kSineSums + n);
-        cos1b = Load(d, sums1 + n);
-        sin1b = Load(d, sums1 + kSineSums + n);
-        cos2b = Load(d, sums2 + n);
-        sin2b = Load(d, sums2 + kSineSums + n);
+        cos0b = Load(d, sumsB);
+        sin0b = Load(d, sumsB + kSineSums);
+        cos1b = Load(d, sumsB + kSliceSums);
+        sin1b = Load(d, sumsB + kSliceSums + kSineSums);
+        cos2b = Load(d, sumsB + 2 * kSliceSums);
+        sin2b = Load(d, sumsB + 2 * kSliceSums + kSineSums);
     }
     for (std::size_t k = k0; k < k0 + kTileSamples; ++k) {
-        const auto w0 = Set(d, window0[k]);
-        const auto w1 = Set(d, window1[k]);
-        const auto w2 = Set(d, window2[k]);
-        const double* a = kernelA + k * kSampleStride;
-        auto cosA = Load(d, a);
-        auto sinA = Load(d, a + kBlockBins);
+        const auto w0 = Set(d, windowA0[k]);
+        const auto w1 = Set(d, windowA1[k]);
+        const auto w2 = Set(d, windowA2[k]);
+        const double* kernelA = a.Kernel + k * kSampleStride;
+        auto cosA = Load(d, kernelA);
+        auto sinA = Load(d, kernelA + kBlockBins);
         KeepInRegister(cosA);
         KeepInRegister(sinA);
         cos0a = MulAdd(w0, cosA, cos0a);
@@ -150,10 +165,10 @@ AccumulateUnit(Tag d, const double* HWY_RESTRICT kernelA, const double* HWY_REST
         sin1a = MulAdd(w1, sinA, sin1a);
         cos2a = MulAdd(w2, cosA, cos2a);
         sin2a = MulAdd(w2, sinA, sin2a);
-        if constexpr (kTwo) {
-            const double* b = kernelB + k * kSampleStride;
-            auto cosB = Load(d, b);
-            auto sinB = Load(d, b + kBlockBins);
+        if constexpr (kShape == UnitShape::TwoColumns) {
+            const double* kernelB = b.Kernel + k * kSampleStride;
+            auto cosB = Load(d, kernelB);
+            auto sinB = Load(d, kernelB + kBlockBins);
             KeepInRegister(cosB);
             KeepInRegister(sinB);
             cos0b = MulAdd(w0, cosB, cos0b);
@@ -162,22 +177,45 @@ AccumulateUnit(Tag d, const double* HWY_RESTRICT kernelA, const double* HWY_REST
             sin1b = MulAdd(w1, sinB, sin1b);
             cos2b = MulAdd(w2, cosB, cos2b);
             sin2b = MulAdd(w2, sinB, sin2b);
+        } else if constexpr (kShape == UnitShape::TwoGroups) {
+            const auto v0 = Set(d, windowB0[k]);
+            const auto v1 = Set(d, windowB1[k]);
+            const auto v2 = Set(d, windowB2[k]);
+            cos0b = MulAdd(v0, cosA, cos0b);
+            sin0b = MulAdd(v0, sinA, sin0b);
+            cos1b = MulAdd(v1, cosA, cos1b);
+            sin1b = MulAdd(v1, sinA, sin1b);
+            cos2b = MulAdd(v2, cosA, cos2b);
+            sin2b = MulAdd(v2, sinA, sin2b);
         }
     }
-    Store(cos0a, d, sums0);
-    Store(sin0a, d, sums0 + kSineSums);
-    Store(cos1a, d, sums1);
-    Store(sin1a, d, sums1 + kSineSums);
-    Store(cos2a, d, sums2);
-    Store(sin2a, d, sums2 + kSineSums);
+    Store(cos0a, d, sumsA);
+    Store(sin0a, d, sumsA + kSineSums);
+    Store(cos1a, d, sumsA + kSliceSums);
+    Store(sin1a, d, sumsA + kSliceSums + kSineSums);
+    Store(cos2a, d, sumsA + 2 * kSliceSums);
+    Store(sin2a, d, sumsA + 2 * kSliceSums + kSineSums);
     if constexpr (kTwo) {
-        Store(cos0b, d, sums0 + n);
-        Store(sin0b, d, sums0 + kSineSums + n);
-        Store(cos1b, d, sums1 + n);
-        Store(sin1b, d, sums1 + kSineSums + n);
-        Store(cos2b, d, sums2 + n);
-        Store(sin2b, d, sums2 + kSineSums + n);
+        Store(cos0b, d, sumsB);
+        Store(sin0b, d, sumsB + kSineSums);
+        Store(cos1b, d, sumsB + kSliceSums);
+        Store(sin1b, d, sumsB + kSliceSums + kSineSums);
+        Store(cos2b, d, sumsB + 2 * kSliceSums);
+        Store(sin2b, d, sumsB + 2 * kSliceSums + kSineSums);
     }
+}
+
+// Group g of those starting at slice first: its windows (past count the
+// last slice again) and its sums.
+inline UnitHalf Group(const double* windows, std::size_t first, std::size_t count, std::size_t g,
+                      double* sums) {
+    UnitHalf half{};
+    for (std::size_t s = 0; s < kSlices; ++s) {
+        const std::size_t slice = std::min(first + g * kSlices + s, count - 1);
+        half.Windows[s] = windows + slice * static_cast<std::size_t>(kSliceLength);
+    }
+    half.Sums = sums + g * kGroupSums;
+    return half;
 }
 
 // Slices [first, first + groupCount * 3) (those below count exist; the rest
@@ -193,25 +231,34 @@ void TransformGroups(const double* HWY_RESTRICT table, std::int32_t firstBin,
     for (std::size_t chunk = 0; chunk < padded; chunk += kChunkColumns) {
         const std::size_t chunkEnd = std::min(chunk + kChunkColumns, padded);
         std::fill_n(sums, groupCount * kGroupSums, 0.0);
+        // Pairs of columns; a last single column goes through two groups at
+        // a time, so that it too has twelve accumulators.
+        const std::size_t pairedEnd = chunk + (chunkEnd - chunk) / (2 * n) * (2 * n);
         for (std::size_t k0 = 0; k0 < static_cast<std::size_t>(kSliceLength); k0 += kTileSamples) {
             for (std::size_t g = 0; g < groupCount; ++g) {
-                const double* w[kSlices];
-                for (std::size_t s = 0; s < kSlices; ++s) {
-                    const std::size_t slice = std::min(first + g * kSlices + s, count - 1);
-                    w[s] = windows + slice * static_cast<std::size_t>(kSliceLength);
+                UnitHalf unit = Group(windows, first, count, g, sums);
+                for (std::size_t c = chunk; c < pairedEnd; c += 2 * n) {
+                    UnitHalf next = unit;
+                    unit.Kernel = Column(table, c);
+                    unit.Sums = sums + g * kGroupSums + (c - chunk);
+                    next.Kernel = Column(table, c + n);
+                    next.Sums = unit.Sums + n;
+                    AccumulateUnit<UnitShape::TwoColumns>(d, unit, next, k0);
                 }
-                double* groupSums = sums + g * kGroupSums;
-                for (std::size_t c = chunk; c < chunkEnd;) {
-                    const double* a = Column(table, c);
-                    if (c + 2 * n <= chunkEnd) {
-                        AccumulateUnit<true>(d, a, Column(table, c + n), w[0], w[1], w[2], k0,
-                                             groupSums + (c - chunk));
-                        c += 2 * n;
-                    } else {
-                        AccumulateUnit<false>(d, a, a, w[0], w[1], w[2], k0,
-                                              groupSums + (c - chunk));
-                        c += n;
-                    }
+            }
+            if (pairedEnd == chunkEnd)
+                continue;
+            for (std::size_t g = 0; g < groupCount; g += 2) {
+                UnitHalf unit = Group(windows, first, count, g, sums);
+                unit.Kernel = Column(table, pairedEnd);
+                unit.Sums += pairedEnd - chunk;
+                if (g + 1 < groupCount) {
+                    UnitHalf next = Group(windows, first, count, g + 1, sums);
+                    next.Kernel = unit.Kernel;
+                    next.Sums += pairedEnd - chunk;
+                    AccumulateUnit<UnitShape::TwoGroups>(d, unit, next, k0);
+                } else {
+                    AccumulateUnit<UnitShape::Single>(d, unit, unit, k0);
                 }
             }
         }
