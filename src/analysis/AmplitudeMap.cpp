@@ -1,6 +1,5 @@
 #include "analysis/AmplitudeMap.h"
 
-#include "analysis/AlignedAllocator.h"
 #include "analysis/SliceSamples.h"
 #include "analysis/SliceTransform.h"
 #include "analysis/WorkerPool.h"
@@ -8,6 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <new>
 #include <numeric>
 #include <thread>
 #include <vector>
@@ -18,10 +19,13 @@ namespace {
 
 constexpr std::int32_t kCheckpointInterval = 10;
 constexpr std::int32_t kMaxThreads = 64;
-// Slices each thread transforms per batch: each pass over the kernel table
-// serves them all, so more slices read less table each (3.3 MB / 60 = 56 KB
-// per slice); their windows (16 KB each) stay in the second-level cache.
-constexpr std::int32_t kSlicesPerThread = 60;
+// Slices each thread transforms per batch: one pass over the kernel table
+// serves them all, so more slices read less table each.
+constexpr std::int32_t kSlicesPerThread = kTransformSlicesPerPass;
+
+struct AlignedDelete {
+    void operator()(double* p) const { ::operator delete[](p, std::align_val_t{64}); }
+};
 
 [[nodiscard]] bool IsCheckpoint(std::int32_t slice) {
     return slice % kCheckpointInterval == kCheckpointInterval - 1;
@@ -91,7 +95,10 @@ void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatM
 
     constexpr auto kLength = static_cast<std::size_t>(kSliceLength);
     const auto slots = static_cast<std::size_t>(batchGroups * kTransformSlices);
-    std::vector<double, AlignedAllocator<double, 64>> windows(slots * kLength, 0.0);
+    // Not cleared: every window is written before it is read, by the thread
+    // that reads it.
+    const std::unique_ptr<double[], AlignedDelete> windows(
+        new (std::align_val_t{64}) double[slots * kLength]);
     std::vector<float> rows(slots * kNoteBins, 0.0f);
 
     const std::int32_t firstBin = kernels.TransformFirstBin();
@@ -111,8 +118,8 @@ void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatM
         for (std::int32_t s = begin; s < end; ++s)
             GetSliceWindow(samples, batchFirst + s,
                            std::span<double, kSliceLength>(
-                               windows.data() + static_cast<std::size_t>(s) * kLength, kLength));
-        TransformSlices(kernels, windows.data() + static_cast<std::size_t>(begin) * kLength,
+                               windows.get() + static_cast<std::size_t>(s) * kLength, kLength));
+        TransformSlices(kernels, windows.get() + static_cast<std::size_t>(begin) * kLength,
                         end - begin, rows.data() + static_cast<std::size_t>(begin) * kNoteBins);
     };
     const auto checkpoint = [&](std::int32_t slice) {

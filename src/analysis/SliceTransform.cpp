@@ -34,21 +34,23 @@ constexpr std::size_t kSampleStride = 2 * kBlockBins;
 constexpr std::size_t kBlockStride = static_cast<std::size_t>(kSliceLength) * kSampleStride;
 constexpr std::size_t kSlices = kTransformSlices;
 
-// Cache blocking. The table (13 blocks of 256 KB for 99 bins: 3.3 MB) does
+// Cache blocking. The table (13 blocks of 256 KB for 99 bins: 3.4 MB) does
 // not fit a 1-2 MB second-level cache, so it is cut into tiles of 16 bins x
-// 128 samples (32 KB, first-level cache size), and each tile serves every
-// group of the call while it is cached; the sums of a chunk of 16 bins stay
-// in memory between tiles, so every accumulator still takes its samples in
-// ascending order. Bytes read per slice, with P slices per call (AnalyseWave
-// gives each thread 60 at a time): 3.3 MB / P of table from the outer caches
-// or memory (56 KB at P = 60), 16 KB of window per chunk from the
-// second-level cache (7 chunks: 112 KB), and the table again from the
-// first-level cache once per group of three slices (1.1 MB).
+// 128 samples (32 KB, the size of a first-level cache), and each tile serves
+// every group of the call while it is cached; the sums of a chunk of 16 bins
+// stay in memory between tiles, so every accumulator still takes its samples
+// in ascending order. Bytes read per slice, with P slices per call
+// (AnalyseWave gives each thread kTransformSlicesPerPass = 60 per batch):
+// - table from the outer caches or memory: 3.4 MB / P (57 KB at P = 60);
+// - table from the first-level cache: 3.4 MB / 3 (1.1 MB), once per group;
+// - window: 16 KB per chunk of 16 bins (7 chunks: 112 KB), from the
+//   second-level cache while the call's windows (P x 16 KB) stay there;
+// - sums: 768 bytes per group, chunk and tile (29 KB per slice), read and
+//   written back in the first-level cache.
 constexpr std::size_t kChunkColumns = 16;
 constexpr std::size_t kTileSamples = 128;
-// Groups whose sums are held at once (18 KB): calls with more slices go
-// through the table once per this many groups.
-constexpr std::size_t kMaxGroups = 20;
+// Groups whose sums are held at once (15 KB).
+constexpr std::size_t kMaxGroups = kTransformSlicesPerPass / kTransformSlices;
 // The sums of one group for one chunk: [slice][cosine, sine][column].
 constexpr std::size_t kSineSums = kChunkColumns;
 constexpr std::size_t kSliceSums = 2 * kChunkColumns;

@@ -9,6 +9,9 @@ namespace trx {
 
 // Slices the transform handles together, sharing each kernel load.
 inline constexpr std::int32_t kTransformSlices = 3;
+// Slices that share one pass over the kernel table: a call with more makes
+// further passes.
+inline constexpr std::int32_t kTransformSlicesPerPass = 20 * kTransformSlices;
 
 // The instruction set the transform runs on: at run time the widest one the
 // processor has among those compiled in (SSSE3 to AVX-512 on x86, NEON and
