@@ -6,4 +6,6 @@ set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-gnu)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64;-L;/usr/aarch64-linux-gnu)
+# The arm64 C library of the multiarch system, not the cross one (threads
+# hang under qemu-user with the latter).
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64;-L;/)
