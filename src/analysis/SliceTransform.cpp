@@ -88,7 +88,19 @@ inline void Store(double v, Tag /*d*/, double* p) {
 }
 #endif
 
+// Targets with 32 vector registers: there the twelve accumulators, the
+// kernel vectors and the broadcast samples all fit, with room to spare.
+// With 16 (SSE4, AVX2) the compiler takes the kernels from memory in the
+// multiply-adds instead, and the last column of a chunk runs alone.
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL || HWY_ARCH_ARM
+constexpr bool kManyRegisters = true;
+#else
+constexpr bool kManyRegisters = false;
+#endif
+
 #if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+// Without this the compiler reads each kernel vector three times from
+// memory, which holds the AVX-512 loop to the first-level cache's bandwidth.
 template <class V>
 HWY_INLINE void KeepInRegister(V& v) {
     asm("" : "+v"(v.raw));
@@ -130,6 +142,8 @@ HWY_INLINE void AccumulateUnit(Tag d, const UnitHalf& a, const UnitHalf& b, std:
     const double* HWY_RESTRICT windowB0 = b.Windows[0];
     const double* HWY_RESTRICT windowB1 = b.Windows[1];
     const double* HWY_RESTRICT windowB2 = b.Windows[2];
+    const double* HWY_RESTRICT tableA = a.Kernel;
+    const double* HWY_RESTRICT tableB = b.Kernel;
     double* HWY_RESTRICT sumsA = a.Sums;
     double* HWY_RESTRICT sumsB = b.Sums;
     auto cos0a = Load(d, sumsA);
@@ -156,28 +170,30 @@ HWY_INLINE void AccumulateUnit(Tag d, const UnitHalf& a, const UnitHalf& b, std:
         const auto w0 = Set(d, windowA0[k]);
         const auto w1 = Set(d, windowA1[k]);
         const auto w2 = Set(d, windowA2[k]);
-        const double* kernelA = a.Kernel + k * kSampleStride;
+        // One kernel vector at a time serves its three slices, so that no
+        // more than one is live beside the accumulators and the samples.
+        const double* kernelA = tableA + k * kSampleStride;
         auto cosA = Load(d, kernelA);
-        auto sinA = Load(d, kernelA + kBlockBins);
         KeepInRegister(cosA);
-        KeepInRegister(sinA);
         cos0a = MulAdd(w0, cosA, cos0a);
-        sin0a = MulAdd(w0, sinA, sin0a);
         cos1a = MulAdd(w1, cosA, cos1a);
-        sin1a = MulAdd(w1, sinA, sin1a);
         cos2a = MulAdd(w2, cosA, cos2a);
+        auto sinA = Load(d, kernelA + kBlockBins);
+        KeepInRegister(sinA);
+        sin0a = MulAdd(w0, sinA, sin0a);
+        sin1a = MulAdd(w1, sinA, sin1a);
         sin2a = MulAdd(w2, sinA, sin2a);
         if constexpr (kShape == UnitShape::TwoColumns) {
-            const double* kernelB = b.Kernel + k * kSampleStride;
+            const double* kernelB = tableB + k * kSampleStride;
             auto cosB = Load(d, kernelB);
-            auto sinB = Load(d, kernelB + kBlockBins);
             KeepInRegister(cosB);
-            KeepInRegister(sinB);
             cos0b = MulAdd(w0, cosB, cos0b);
-            sin0b = MulAdd(w0, sinB, sin0b);
             cos1b = MulAdd(w1, cosB, cos1b);
-            sin1b = MulAdd(w1, sinB, sin1b);
             cos2b = MulAdd(w2, cosB, cos2b);
+            auto sinB = Load(d, kernelB + kBlockBins);
+            KeepInRegister(sinB);
+            sin0b = MulAdd(w0, sinB, sin0b);
+            sin1b = MulAdd(w1, sinB, sin1b);
             sin2b = MulAdd(w2, sinB, sin2b);
         } else if constexpr (kShape == UnitShape::TwoGroups) {
             const auto v0 = Set(d, windowB0[k]);
@@ -250,11 +266,11 @@ void TransformGroups(const double* HWY_RESTRICT table, std::int32_t firstBin,
             }
             if (pairedEnd == chunkEnd)
                 continue;
-            for (std::size_t g = 0; g < groupCount; g += 2) {
+            for (std::size_t g = 0; g < groupCount; g += kManyRegisters ? 2 : 1) {
                 UnitHalf unit = Group(windows, first, count, g, sums);
                 unit.Kernel = Column(table, pairedEnd);
                 unit.Sums += pairedEnd - chunk;
-                if (g + 1 < groupCount) {
+                if (kManyRegisters && g + 1 < groupCount) {
                     UnitHalf next = Group(windows, first, count, g + 1, sums);
                     next.Kernel = unit.Kernel;
                     next.Sums += pairedEnd - chunk;
