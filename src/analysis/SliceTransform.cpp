@@ -250,7 +250,8 @@ void TransformGroups(const double* HWY_RESTRICT table, std::int32_t firstBin,
         const std::size_t chunkEnd = std::min(chunk + kChunkColumns, padded);
         std::fill_n(sums, groupCount * kGroupSums, 0.0);
         // Pairs of columns; a last single column goes through two groups at
-        // a time, so that it too has twelve accumulators.
+        // a time where the registers allow, so that it too has twelve
+        // accumulators.
         const std::size_t pairedEnd = chunk + (chunkEnd - chunk) / (2 * n) * (2 * n);
         for (std::size_t k0 = 0; k0 < static_cast<std::size_t>(kSliceLength); k0 += kTileSamples) {
             for (std::size_t g = 0; g < groupCount; ++g) {
