@@ -1,71 +1,39 @@
-// Speed of the amplitude map against the machine's bound for it: the
-// slice's multiply-adds divided by one core's measured rate of fused
-// multiply-adds on doubles (AVX2, independent chains).
+// Speed of the amplitude map against the machine's bound for it: a slice's
+// multiply-adds divided by one core's measured rate of multiply-adds on
+// doubles at the width of the target the transform runs on, and by the
+// threads used. The label names the target and its width.
+//
+// Counters: us_per_slice (wall), cpu_us_per_slice (processor time of all
+// threads), bound_us (the bound of the threads used), x_bound (wall against
+// it) and x_bound_cpu (processor time against one core's bound: the same
+// figure where other programs share the cores).
+
+#include "MultiplyAddRate.h"
 
 #include "analysis/AmplitudeMap.h"
 #include "analysis/SliceSamples.h"
+#include "analysis/SliceTransform.h"
 
 #include <benchmark/benchmark.h>
+#include <hwy/targets.h>
 
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <immintrin.h>
 #include <random>
-#include <thread>
-#include <time.h>
+#include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kSlices = 300; // about 14 seconds of sound
+using trx::bench::MultiplyAddRate;
+using trx::bench::MultiplyAddsPerSlice;
 
-// Processor time, so that other programs sharing the cores do not count.
-double CpuSeconds(clockid_t clock) {
-    timespec t{};
-    clock_gettime(clock, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+constexpr int kSlices = 600; // about 28 seconds of sound
 
 double WallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-// Ten independent chains hide the fused multiply-add latency, so the loop
-// runs at the core's issue rate. Returns multiply-adds (lanes) per second.
-__attribute__((target("avx2,fma"))) double MeasureFmaRate(long rounds) {
-    constexpr int kChains = 10;
-    __m256d chain[kChains];
-    for (int i = 0; i < kChains; ++i)
-        chain[i] = _mm256_set1_pd(0.5 + 0.01 * i);
-    const __m256d scale = _mm256_set1_pd(0.999999);
-    const __m256d offset = _mm256_set1_pd(1e-7);
-    const double start = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-    for (long r = 0; r < rounds; ++r) {
-#pragma GCC unroll 10
-        for (int i = 0; i < kChains; ++i)
-            chain[i] = _mm256_fmadd_pd(chain[i], scale, offset);
-    }
-    const double seconds = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
-    __m256d sum = chain[0];
-    for (int i = 1; i < kChains; ++i)
-        sum = _mm256_add_pd(sum, chain[i]);
-    benchmark::DoNotOptimize(sum);
-    return static_cast<double>(rounds) * kChains * 4 / seconds;
-}
-
-double FmaRate() {
-    static const double rate = [] {
-        if (!trx::CpuHasAvx2Fma())
-            return 0.0;
-        MeasureFmaRate(20'000'000); // warm up the clock
-        double best = 0.0;
-        for (int i = 0; i < 3; ++i)
-            best = std::max(best, MeasureFmaRate(50'000'000));
-        return best;
-    }();
-    return rate;
 }
 
 struct Recording {
@@ -95,31 +63,56 @@ const trx::NoteKernels& Kernels() {
     return kernels;
 }
 
-double MultiplyAddsPerSlice() {
-    return static_cast<double>(trx::kNoteBins - Kernels().FirstNoteBin) * trx::kSliceLength * 2;
+// Selects the index-th target the transform can run on here (0: the widest,
+// the one chosen without this) for the benchmark's lifetime; false when
+// there are not that many.
+class TargetChoice {
+public:
+    explicit TargetChoice(std::int64_t index) {
+        const std::vector<std::int64_t> targets = trx::AvailableTransformTargets();
+        if (index < 0 || static_cast<std::size_t>(index) >= targets.size())
+            return;
+        if (index > 0)
+            hwy::SetSupportedTargetsForTest(targets[static_cast<std::size_t>(index)]);
+        ok_ = true;
+    }
+    ~TargetChoice() { hwy::SetSupportedTargetsForTest(0); }
+    TargetChoice(const TargetChoice&) = delete;
+    TargetChoice& operator=(const TargetChoice&) = delete;
+    [[nodiscard]] bool Ok() const { return ok_; }
+
+private:
+    bool ok_ = false;
+};
+
+void LabelTarget(benchmark::State& state) {
+    const trx::TransformTarget target = trx::ChosenTransformTarget();
+    state.SetLabel(std::string(target.Name) + ", " + std::to_string(target.Lanes) +
+                   " doubles per vector" + (target.FusedMultiplyAdd ? ", fused" : ""));
+    state.counters["lanes"] = target.Lanes;
 }
 
-// Wall and processor time (all threads) per slice, against the one-core bound.
+// Wall and processor time (all threads) per slice, against the bound.
 struct SliceTimer {
     void Start() {
         wallStart = WallSeconds();
-        cpuStart = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+        cpuStart = trx::bench::ProcessCpuSeconds();
     }
     void Stop(std::int64_t slicesDone) {
         wall += WallSeconds() - wallStart;
-        cpu += CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+        cpu += trx::bench::ProcessCpuSeconds() - cpuStart;
         slices += slicesDone;
     }
-    void Report(benchmark::State& state) const {
+    void Report(benchmark::State& state, std::int32_t threads) const {
         const auto count = static_cast<double>(slices);
+        const double coreBound = MultiplyAddsPerSlice() / MultiplyAddRate();
+        const double bound = coreBound / threads;
         state.counters["us_per_slice"] = wall / count * 1e6;
         state.counters["cpu_us_per_slice"] = cpu / count * 1e6;
-        const double rate = FmaRate();
-        if (rate > 0.0) {
-            const double bound = MultiplyAddsPerSlice() / rate;
-            state.counters["bound_us"] = bound * 1e6;
-            state.counters["x_bound"] = wall / count / bound;
-        }
+        state.counters["bound_us"] = bound * 1e6;
+        state.counters["x_bound"] = wall / count / bound;
+        state.counters["x_bound_cpu"] = cpu / count / coreBound;
+        state.counters["threads"] = threads;
     }
     double wallStart = 0.0;
     double cpuStart = 0.0;
@@ -128,26 +121,35 @@ struct SliceTimer {
     std::int64_t slices = 0;
 };
 
-void BM_FmaRate(benchmark::State& state) {
-    if (!trx::CpuHasAvx2Fma()) {
-        state.SkipWithError("no AVX2 with FMA on this processor");
+// range(0): target index (0: the widest).
+void BM_MultiplyAddRate(benchmark::State& state) {
+    const TargetChoice choice(state.range(0));
+    if (!choice.Ok()) {
+        state.SkipWithError("no such target here");
         return;
     }
+    double rate = 0.0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(MeasureFmaRate(10'000'000));
-    state.counters["gfma_per_s"] = FmaRate() / 1e9;
-    state.counters["bound_us_per_slice"] = MultiplyAddsPerSlice() / FmaRate() * 1e6;
+        benchmark::DoNotOptimize(rate = MultiplyAddRate());
+    LabelTarget(state);
+    state.counters["gma_per_s"] = rate / 1e9;
+    state.counters["bound_us_per_slice"] = MultiplyAddsPerSlice() / rate * 1e6;
 }
-BENCHMARK(BM_FmaRate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MultiplyAddRate)->ArgName("target")->DenseRange(0, 4)->Iterations(1);
 
-// range(0): threads (0: one per hardware thread); range(1): TransformPath.
+// range(0): threads (0: one per hardware thread); range(1): target index.
 void BM_AnalyseWave(benchmark::State& state) {
+    const TargetChoice choice(state.range(1));
+    if (!choice.Ok()) {
+        state.SkipWithError("no such target here");
+        return;
+    }
     const Recording& recording = RandomRecording();
     trx::FloatMatrix map(kSlices, trx::kNoteBins);
     std::int32_t last = 0;
     trx::ProgressReporter quiet;
-    const trx::AnalysisOptions options{static_cast<std::int32_t>(state.range(0)),
-                                       static_cast<trx::TransformPath>(state.range(1))};
+    const trx::AnalysisOptions options{static_cast<std::int32_t>(state.range(0))};
+    (void)MultiplyAddRate(); // measured outside the timing
     SliceTimer timer;
     for (auto _ : state) {
         timer.Start();
@@ -155,16 +157,15 @@ void BM_AnalyseWave(benchmark::State& state) {
         timer.Stop(kSlices);
         benchmark::DoNotOptimize(map.Data());
     }
-    timer.Report(state);
-    state.counters["threads"] = options.Threads > 0
-                                    ? options.Threads
-                                    : static_cast<double>(std::thread::hardware_concurrency());
+    timer.Report(state, trx::AnalysisThreads(options));
+    LabelTarget(state);
 }
 BENCHMARK(BM_AnalyseWave)
-    ->ArgNames({"threads", "path"})
-    ->Args({1, static_cast<int>(trx::TransformPath::Automatic)})
-    ->Args({0, static_cast<int>(trx::TransformPath::Automatic)})
-    ->Args({1, static_cast<int>(trx::TransformPath::Sse2)})
+    ->ArgNames({"threads", "target"})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Args({1, 1})
+    ->Args({1, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -175,6 +176,7 @@ void BM_PlainLoop(benchmark::State& state) {
     trx::FloatMatrix map(kSlices, trx::kNoteBins);
     std::array<float, trx::kSliceLength> window{};
     constexpr int kSlicesPerRound = 10;
+    (void)MultiplyAddRate();
     SliceTimer timer;
     for (auto _ : state) {
         timer.Start();
@@ -193,17 +195,24 @@ void BM_PlainLoop(benchmark::State& state) {
         timer.Stop(kSlicesPerRound);
         benchmark::DoNotOptimize(map.Data());
     }
-    timer.Report(state);
+    timer.Report(state, 1);
 }
 BENCHMARK(BM_PlainLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The rebuild that runs on every move of the tuning control.
+// The rebuild that runs at start-up and on every move of the tuning control.
+// range(0): threads (0: one per hardware thread).
 void BM_CreateFrequencyMap(benchmark::State& state) {
     trx::NoteKernels kernels;
+    const auto threads = static_cast<std::int32_t>(state.range(0));
     for (auto _ : state)
-        kernels.CreateFrequencyMap(1.01);
+        kernels.CreateFrequencyMap(1.01, threads);
 }
-BENCHMARK(BM_CreateFrequencyMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreateFrequencyMap)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

@@ -2,10 +2,20 @@
 // analyse, filter and save. Reports the time per minute of audio and the
 // share of it spent outside the analysis. The filtering, the saving and the
 // beat tracking of that minute are also timed alone, where the analysis does
-// not drown them.
+// not drown them. The fixed costs of a conversion (up to its first slice)
+// are timed apart, and a ten-minute recording goes through tremolundrix-cli
+// as a user would run it, against the bound of the multiply-adds on all
+// cores.
 
+#include "MultiplyAddRate.h"
+
+#include "analysis/AmplitudeMap.h"
 #include "analysis/NoteKernels.h"
+#include "analysis/SliceTransform.h"
+#include "analysis/WorkerPool.h"
 #include "app/ConversionSession.h"
+#include "audio/CodecList.h"
+#include "audio/OpenObserver.h"
 #include "audio/SampleBuffer.h"
 #include "beats/BeatTracker.h"
 #include "common/Constants.h"
@@ -21,11 +31,18 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <spawn.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -64,7 +81,29 @@ std::vector<std::int16_t> OneMinuteOfMusic() {
     return samples;
 }
 
-// The recording and a folder for the MIDI files, made once per run.
+// Writes samples, repeated times over, as a 16-bit mono 44100 Hz WAV file.
+void WriteWav(const std::string& path, const std::vector<std::int16_t>& samples, int times) {
+    const auto dataBytes =
+        static_cast<std::uint32_t>(samples.size() * 2 * static_cast<std::size_t>(times));
+    std::ofstream out(path, std::ios::binary);
+    out.write("RIFF", 4);
+    PutU32(out, 36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    PutU32(out, 16);
+    PutU16(out, 1);
+    PutU16(out, 1);
+    PutU32(out, 44100);
+    PutU32(out, 88200);
+    PutU16(out, 2);
+    PutU16(out, 16);
+    out.write("data", 4);
+    PutU32(out, dataBytes);
+    for (int i = 0; i < times; ++i)
+        out.write(reinterpret_cast<const char*>(samples.data()),
+                  static_cast<std::streamsize>(samples.size() * 2));
+}
+
+// The recordings and a folder for the MIDI files, made once per run.
 class Workspace {
 public:
     Workspace() {
@@ -73,21 +112,11 @@ public:
             std::abort();
         folder_ = pattern;
         const std::vector<std::int16_t> samples = OneMinuteOfMusic();
-        const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-        std::ofstream out(WavPath(), std::ios::binary);
-        out.write("RIFF", 4);
-        PutU32(out, 36 + dataBytes);
-        out.write("WAVEfmt ", 8);
-        PutU32(out, 16);
-        PutU16(out, 1);
-        PutU16(out, 1);
-        PutU32(out, 44100);
-        PutU32(out, 88200);
-        PutU16(out, 2);
-        PutU16(out, 16);
-        out.write("data", 4);
-        PutU32(out, dataBytes);
-        out.write(reinterpret_cast<const char*>(samples.data()), dataBytes);
+        WriteWav(WavPath(), samples, 1);
+        WriteWav(TenMinutePath(), samples, 10);
+        WriteWav(OneSlicePath(),
+                 std::vector<std::int16_t>(samples.begin(), samples.begin() + trx::kSliceLength),
+                 1);
     }
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
@@ -97,6 +126,9 @@ public:
     }
     [[nodiscard]] std::string WavPath() const { return (folder_ / "minute.wav").string(); }
     [[nodiscard]] std::string MidiPath() const { return (folder_ / "minute.mid").string(); }
+    [[nodiscard]] std::string TenMinutePath() const { return (folder_ / "ten.wav").string(); }
+    [[nodiscard]] std::string OneSlicePath() const { return (folder_ / "slice.wav").string(); }
+    [[nodiscard]] std::string Folder() const { return folder_.string(); }
 
 private:
     fs::path folder_;
@@ -242,6 +274,126 @@ void BM_TrackBeatsOneMinute(benchmark::State& state) {
 BENCHMARK(BM_FilterOneMinute)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TrackBeatsOneMinute)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveOneMinute)->ArgName("disk")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// What a conversion costs before its first slice, in the order it happens:
+// building the kernels (a session starts at 0 cents), mapping the ten-minute
+// WAV file and sizing the maps, starting the analysis threads (one job, so
+// that every thread has run). In milliseconds.
+void BM_FixedCosts(benchmark::State& state) {
+    const Workspace& workspace = SharedWorkspace();
+    double kernels = 0.0;
+    double open = 0.0;
+    double threads = 0.0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        trx::ConversionSession session;
+        kernels += SecondsSince(start);
+
+        start = std::chrono::steady_clock::now();
+        trx::CodecList codecs;
+        trx::OpenObserver observer;
+        session.NameFiles(workspace.TenMinutePath());
+        if (!session.ReadFile(codecs, observer).Ok()) {
+            state.SkipWithError("cannot open the recording");
+            return;
+        }
+        open += SecondsSince(start);
+
+        start = std::chrono::steady_clock::now();
+        {
+            trx::WorkerPool pool(trx::AnalysisThreads({}));
+            auto nothing = [](std::int32_t /*index*/) {};
+            pool.Run(nothing);
+            threads += SecondsSince(start);
+        }
+        int error = 0;
+        (void)session.CloseDataFile(error);
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["kernels_ms"] = kernels / iterations * 1e3;
+    state.counters["open_ms"] = open / iterations * 1e3;
+    state.counters["threads_ms"] = threads / iterations * 1e3;
+    state.counters["to_first_slice_ms"] = (kernels + open + threads) / iterations * 1e3;
+}
+BENCHMARK(BM_FixedCosts)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Runs tremolundrix-cli on one file, output to the workspace; wall seconds,
+// and the processor seconds of the process in cpuSeconds. Negative when it
+// could not run or failed.
+double RunCli(const std::string& wavPath, double& cpuSeconds) {
+    const std::string midi = SharedWorkspace().Folder() + "/cli.mid";
+    std::vector<std::string> args{TREMOLUNDRIX_CLI, "-q", "-o", midi, wavPath};
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    const int spawned =
+        posix_spawn(&child, TREMOLUNDRIX_CLI, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return -1.0;
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1.0;
+    const double wall = SecondsSince(start);
+    cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    return wall;
+}
+
+// The command-line converter from process start to exit. range(0): 0 for a
+// recording of one slice (the fixed costs of a process: loading, kernels,
+// mapping, threads, writing), 1 for ten minutes of mono sound, against the
+// time the multiply-adds of its analysis take on all cores at the widest
+// vector width (x_bound).
+void BM_CommandLine(benchmark::State& state) {
+    const Workspace& workspace = SharedWorkspace();
+    const bool tenMinutes = state.range(0) != 0;
+    const std::string path = tenMinutes ? workspace.TenMinutePath() : workspace.OneSlicePath();
+    double wall = 0.0;
+    double cpu = 0.0;
+    for (auto _ : state) {
+        double cpuSeconds = 0.0;
+        const double seconds = RunCli(path, cpuSeconds);
+        if (seconds < 0.0) {
+            state.SkipWithError("tremolundrix-cli failed");
+            return;
+        }
+        wall += seconds;
+        cpu += cpuSeconds;
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["s"] = wall / iterations;
+    state.counters["cpu_s"] = cpu / iterations;
+    if (tenMinutes) {
+        const double slices = std::floor(10.0 * 60 * trx::kSampleRate / trx::kSliceLength);
+        const double cores = std::thread::hardware_concurrency();
+        const double bound =
+            slices * trx::bench::MultiplyAddsPerSlice() / trx::bench::MultiplyAddRate() / cores;
+        state.counters["bound_s"] = bound;
+        state.counters["x_bound"] = wall / iterations / bound;
+        state.counters["x_bound_cpu"] = cpu / iterations / (bound * cores);
+        state.SetLabel(std::string(trx::ChosenTransformTarget().Name) + " on " +
+                       std::to_string(static_cast<int>(cores)) + " cores");
+    }
+}
+BENCHMARK(BM_CommandLine)
+    ->ArgName("ten_minutes")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

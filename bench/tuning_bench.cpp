@@ -66,8 +66,7 @@ struct Minute {
         amplitudes.Resize(buffer.SliceCount, trx::kNoteBins);
         std::int32_t last = 0;
         trx::ProgressReporter quiet;
-        trx::AnalyseWave(buffer, kernels, amplitudes, last, quiet,
-                         {threads, trx::TransformPath::Automatic});
+        trx::AnalyseWave(buffer, kernels, amplitudes, last, quiet, {threads});
         trx::FilterAnalysis(amplitudes, last, kernels, buffer, trx::ConversionSettings{}, noteMap,
                             loudest, noteMapMaximum, quiet, nullptr);
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();

@@ -10,6 +10,7 @@ packages=(
     libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
     libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont fluidsynth
     libcurl4-openssl-dev
+    libhwy-dev
     xvfb xauth imagemagick sox
     appstream desktop-file-utils dpkg-dev
     clang-format clang libclang-rt-14-dev

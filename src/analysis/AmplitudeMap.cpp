@@ -1,6 +1,5 @@
 #include "analysis/AmplitudeMap.h"
 
-#include "analysis/AlignedAllocator.h"
 #include "analysis/SliceSamples.h"
 #include "analysis/SliceTransform.h"
 #include "analysis/WorkerPool.h"
@@ -8,6 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <new>
 #include <numeric>
 #include <thread>
 #include <vector>
@@ -18,10 +19,13 @@ namespace {
 
 constexpr std::int32_t kCheckpointInterval = 10;
 constexpr std::int32_t kMaxThreads = 64;
-// Vectors of 4 bins (128 KB of kernels each) that a thread runs through for
-// all its slices before moving on: four fit a 1 MB second-level cache beside
-// the windows.
-constexpr std::int32_t kVectorsPerChunk = 4;
+// Slices each thread transforms per batch: one pass over the kernel table
+// serves them all, so more slices read less table each.
+constexpr std::int32_t kSlicesPerThread = kTransformSlicesPerPass;
+
+struct AlignedDelete {
+    void operator()(double* p) const { ::operator delete[](p, std::align_val_t{64}); }
+};
 
 [[nodiscard]] bool IsCheckpoint(std::int32_t slice) {
     return slice % kCheckpointInterval == kCheckpointInterval - 1;
@@ -32,21 +36,24 @@ constexpr std::int32_t kVectorsPerChunk = 4;
     return next > slice ? next : next + kCheckpointInterval;
 }
 
-// Checkpoint intervals per batch: at least three, and a whole number of
-// three-slice groups for every thread.
+// Checkpoint intervals per batch: a whole number of three-slice groups for
+// every thread, about kSlicesPerThread slices each.
 [[nodiscard]] std::int32_t BatchIntervals(std::int32_t threads) {
     const std::int32_t groupSlices = kTransformSlices * threads;
-    return std::max(3, groupSlices / std::gcd(kCheckpointInterval, groupSlices));
+    const std::int32_t step = groupSlices / std::gcd(kCheckpointInterval, groupSlices);
+    const std::int32_t wanted =
+        (kSlicesPerThread * threads + kCheckpointInterval - 1) / kCheckpointInterval;
+    return std::max(step, wanted / step * step);
 }
 
-[[nodiscard]] std::int32_t ThreadCount(const AnalysisOptions& options) {
+} // namespace
+
+std::int32_t AnalysisThreads(const AnalysisOptions& options) {
     std::int32_t threads = options.Threads;
     if (threads <= 0)
         threads = static_cast<std::int32_t>(std::thread::hardware_concurrency());
     return std::clamp(threads, 1, kMaxThreads);
 }
-
-} // namespace
 
 void PrepareMapsForAnalysis(const std::string& wavFileName, std::string& analysedFileName,
                             FloatMatrix& amplitudeMap, FloatMatrix& noteMap) {
@@ -80,8 +87,7 @@ void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatM
     // progress, abort and the map behave as if each slice were computed
     // just before it is stored: after an abort at slice s, rows s and later
     // are untouched.
-    const TransformPath path = ResolveTransformPath(options.Path);
-    WorkerPool pool(ThreadCount(options));
+    WorkerPool pool(AnalysisThreads(options));
     const std::int32_t threads = pool.Threads();
     const std::int32_t batchIntervals = BatchIntervals(threads);
     const std::int32_t batchGroups =
@@ -89,44 +95,32 @@ void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatM
 
     constexpr auto kLength = static_cast<std::size_t>(kSliceLength);
     const auto slots = static_cast<std::size_t>(batchGroups * kTransformSlices);
-    std::vector<double, AlignedAllocator<double, 64>> windows(slots * kLength, 0.0);
+    // Not cleared: every window is written before it is read, by the thread
+    // that reads it.
+    const std::unique_ptr<double[], AlignedDelete> windows(
+        new (std::align_val_t{64}) double[slots * kLength]);
     std::vector<float> rows(slots * kNoteBins, 0.0f);
 
     const std::int32_t firstBin = kernels.TransformFirstBin();
-    const std::int32_t vectors = kernels.TransformVectors();
 
     std::int32_t batchFirst = 0;
     std::int32_t batchCount = 0;
-    // Thread t takes the three-slice groups t, t + threads, ... of the batch:
-    // it reads their samples and transforms them, so the windows never leave
-    // its core (sharing them across cores cost a tenth of the speed on two
-    // cores). It goes through the kernels chunk by chunk, each chunk serving
-    // all its groups while cached.
+    // Thread t takes a run of whole groups of the batch: it reads their
+    // samples and transforms them, so the windows never leave its core
+    // (sharing them across cores cost a tenth of the speed on two cores).
     auto job = [&](std::int32_t thread) {
         const std::int32_t groups = (batchCount + kTransformSlices - 1) / kTransformSlices;
-        for (std::int32_t slot = thread * kTransformSlices; slot < batchCount;
-             slot += threads * kTransformSlices) {
-            for (std::int32_t s = slot; s < std::min(batchCount, slot + kTransformSlices); ++s) {
-                std::array<float, kSliceLength> window;
-                GetSliceSamples(samples, batchFirst + s, window);
-                std::copy(window.begin(), window.end(),
-                          windows.data() + static_cast<std::size_t>(s) * kLength);
-            }
-        }
-        for (std::int32_t chunk = 0; chunk < vectors; chunk += kVectorsPerChunk) {
-            for (std::int32_t group = thread; group < groups; group += threads) {
-                std::array<const double*, kTransformSlices> groupWindows{};
-                std::array<float*, kTransformSlices> groupRows{};
-                for (std::int32_t s = 0; s < kTransformSlices; ++s) {
-                    const auto slot = static_cast<std::size_t>(group * kTransformSlices + s);
-                    groupWindows[static_cast<std::size_t>(s)] = windows.data() + slot * kLength;
-                    groupRows[static_cast<std::size_t>(s)] = rows.data() + slot * kNoteBins;
-                }
-                TransformSliceGroup(path, kernels, chunk,
-                                    std::min(vectors, chunk + kVectorsPerChunk), groupWindows,
-                                    groupRows);
-            }
-        }
+        const std::int32_t begin = groups * thread / threads * kTransformSlices;
+        const std::int32_t end =
+            std::min(batchCount, groups * (thread + 1) / threads * kTransformSlices);
+        if (begin >= end)
+            return;
+        for (std::int32_t s = begin; s < end; ++s)
+            GetSliceWindow(samples, batchFirst + s,
+                           std::span<double, kSliceLength>(
+                               windows.get() + static_cast<std::size_t>(s) * kLength, kLength));
+        TransformSlices(kernels, windows.get() + static_cast<std::size_t>(begin) * kLength,
+                        end - begin, rows.data() + static_cast<std::size_t>(begin) * kNoteBins);
     };
     const auto checkpoint = [&](std::int32_t slice) {
         progress.SetProgress(static_cast<double>(slice) / sliceCount);

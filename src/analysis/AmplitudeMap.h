@@ -31,4 +31,8 @@ void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatM
 void AnalyseWave(const SampleBuffer& samples, const NoteKernels& kernels, FloatMatrix& amplitudeMap,
                  std::int32_t& lastAnalysedSlice, ProgressReporter& progress);
 
+// The threads AnalyseWave runs the transform on under options (unless the
+// system refuses some).
+[[nodiscard]] std::int32_t AnalysisThreads(const AnalysisOptions& options);
+
 } // namespace trx

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "analysis/SliceTransform.h"
-
 #include <cstdint>
 
 namespace trx {
@@ -11,7 +9,6 @@ struct AnalysisOptions {
     // Threads computing the transform, the calling one included; 0 means
     // one per hardware thread.
     std::int32_t Threads = 0;
-    TransformPath Path = TransformPath::Automatic;
 };
 
 } // namespace trx

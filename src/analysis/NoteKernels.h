@@ -21,17 +21,20 @@ namespace trx {
 // are written only by CreateFrequencyMap.
 class NoteKernels {
 public:
-    // Bins per vector of the transform table.
-    static constexpr std::int32_t kLanes = 4;
-    // Vectors needed when FirstNoteBin is at its lowest (1).
-    static constexpr std::int32_t kMaxVectors = (kNoteBins - 1 + kLanes - 1) / kLanes;
+    // Bins per block of the transform table: one vector of eight doubles,
+    // two of four, four of two.
+    static constexpr std::int32_t kBlockBins = 8;
+    // Blocks needed when FirstNoteBin is at its lowest (1).
+    static constexpr std::int32_t kMaxBlocks = (kNoteBins - 1 + kBlockBins - 1) / kBlockBins;
 
     // Builds the tables for a tuning factor of 1.0.
     NoteKernels();
 
     // Rebuilds everything for a tuning factor (CentsRatio[cents + 50]).
     // Throws TremolundrixError for a factor that is not finite and positive.
-    void CreateFrequencyMap(double factor);
+    // The cosines and sines are computed by up to threads threads (0: one
+    // per hardware thread); the values do not depend on it.
+    void CreateFrequencyMap(double factor, std::int32_t threads = 0);
 
     std::array<float, kNoteBins> NoteFrequencies{};
     // Lowest analysed bin, never below 1 (8 or 9 in practice).
@@ -51,20 +54,22 @@ public:
     }
 
     // The kernels of bins FirstNoteBin..106 regrouped for the transform:
-    // vector v holds bins FirstNoteBin + 4v .. + 4v + 3; for each sample k it
-    // stores their four cosines, then their four sines, widened to double
-    // (exact), at TransformTable()[(v * 2048 + k) * 8]. Lanes past bin 106
-    // hold 0. 64-byte aligned: one cache line per vector and sample.
+    // block v holds bins FirstNoteBin + 8v .. + 8v + 7; for each sample k it
+    // stores their eight cosines, then their eight sines, widened to double
+    // (exact), at TransformTable()[(v * 2048 + k) * 16]. Lanes past bin 106
+    // hold 0. 64-byte aligned: two cache lines per block and sample.
     [[nodiscard]] std::span<const double> TransformTable() const { return transform_; }
-    [[nodiscard]] std::int32_t TransformVectors() const { return transformVectors_; }
-    // The bin of lane 0 of vector 0 (FirstNoteBin when the table was built).
+    [[nodiscard]] std::int32_t TransformBlocks() const { return transformBlocks_; }
+    // The bin of lane 0 of block 0 (FirstNoteBin when the table was built).
     [[nodiscard]] std::int32_t TransformFirstBin() const { return transformFirstBin_; }
 
 private:
-    void PackTransformTable();
+    // Fills samples [sampleBegin, sampleEnd) of the kernels and of the
+    // transform table.
+    void BuildSamples(std::int32_t sampleBegin, std::int32_t sampleEnd);
 
     std::vector<double, AlignedAllocator<double, 64>> transform_;
-    std::int32_t transformVectors_ = 0;
+    std::int32_t transformBlocks_ = 0;
     std::int32_t transformFirstBin_ = 1;
 };
 

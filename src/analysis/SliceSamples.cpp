@@ -1,10 +1,65 @@
+// clang-format off
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "analysis/SliceSamples.cpp"
+#include <hwy/foreach_target.h>
+// clang-format on
+#include <hwy/highway.h>
+
 #include "analysis/SliceSamples.h"
 
 #include "audio/MappingFault.h"
 #include "common/Errors.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 
+HWY_BEFORE_NAMESPACE();
+namespace trx::HWY_NAMESPACE {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+// GetSliceSamples' values of 2048 contiguous little-endian samples, widened
+// to double. Each is a whole number times a power of two (minus 0.5 for 8
+// bits), exact in a double; only the 32-bit ones need their rounding to
+// single.
+void WidenContiguous(const std::uint8_t* HWY_RESTRICT p, std::uint16_t width,
+                     double* HWY_RESTRICT window) {
+    const hn::ScalableTag<double> dd;
+    const hn::Rebind<std::int32_t, decltype(dd)> d32;
+    const hn::Rebind<float, decltype(dd)> df;
+    const std::size_t n = hn::Lanes(dd);
+    constexpr auto kLength = static_cast<std::size_t>(kSliceLength);
+    if (width == 1) {
+        const hn::Rebind<std::uint8_t, decltype(dd)> d8;
+        const auto scale = hn::Set(dd, 1.0 / 256);
+        const auto half = hn::Set(dd, 0.5);
+        for (std::size_t k = 0; k < kLength; k += n) {
+            const auto value = hn::PromoteTo(dd, hn::PromoteTo(d32, hn::LoadU(d8, p + k)));
+            hn::StoreU(hn::Sub(hn::Mul(value, scale), half), dd, window + k);
+        }
+    } else if (width == 2) {
+        const hn::Rebind<std::int16_t, decltype(dd)> d16;
+        const auto* samples = reinterpret_cast<const std::int16_t*>(p);
+        const auto scale = hn::Set(dd, 1.0 / 32768);
+        for (std::size_t k = 0; k < kLength; k += n) {
+            const auto value = hn::PromoteTo(dd, hn::PromoteTo(d32, hn::LoadU(d16, samples + k)));
+            hn::StoreU(hn::Mul(value, scale), dd, window + k);
+        }
+    } else {
+        const auto* samples = reinterpret_cast<const std::int32_t*>(p);
+        const auto scale = hn::Set(dd, 1.0 / 2147483648.0);
+        for (std::size_t k = 0; k < kLength; k += n) {
+            const auto value = hn::Mul(hn::PromoteTo(dd, hn::LoadU(d32, samples + k)), scale);
+            hn::StoreU(hn::PromoteTo(dd, hn::DemoteTo(df, value)), dd, window + k);
+        }
+    }
+}
+
+} // namespace trx::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
 namespace trx {
 
 namespace {
@@ -85,4 +140,29 @@ void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
         throw TremolundrixError(kMappingFaultMessage);
 }
 
+HWY_EXPORT(WidenContiguous);
+
+void GetSliceWindow(const SampleBuffer& buffer, std::int32_t slice,
+                    std::span<double, kSliceLength> window) {
+    const std::uint16_t width = buffer.SampleWidth;
+    const bool littleEndian = std::endian::native == std::endian::little;
+    if (littleEndian && buffer.Samples != nullptr && slice >= 0 &&
+        (width == 1 || width == 2 || width == 4) && buffer.ChannelStride == 1) {
+        const std::uint64_t first = static_cast<std::uint64_t>(slice) * kSliceLength;
+        if ((first + kSliceLength) * width <= buffer.ByteCount) {
+            if (!ReadMapping([&] {
+                    HWY_DYNAMIC_DISPATCH(WidenContiguous)
+                    (buffer.Samples + first * width, width, window.data());
+                })) {
+                throw TremolundrixError(kMappingFaultMessage);
+            }
+            return;
+        }
+    }
+    std::array<float, kSliceLength> singles;
+    GetSliceSamples(buffer, slice, singles);
+    std::copy(singles.begin(), singles.end(), window.begin());
+}
+
 } // namespace trx
+#endif

@@ -19,4 +19,9 @@ namespace trx {
 void GetSliceSamples(const SampleBuffer& buffer, std::int32_t slice,
                      std::span<float, kSliceLength> window);
 
+// The same samples widened to double (exactly), as the transform reads them;
+// whole slices of contiguous data are converted with vector instructions.
+void GetSliceWindow(const SampleBuffer& buffer, std::int32_t slice,
+                    std::span<double, kSliceLength> window);
+
 } // namespace trx

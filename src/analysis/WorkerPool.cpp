@@ -1,13 +1,8 @@
 #include "analysis/WorkerPool.h"
 
-#include <system_error>
+#include <hwy/cache_control.h>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define TRX_CPU_RELAX() _mm_pause()
-#else
-#define TRX_CPU_RELAX() ((void)0)
-#endif
+#include <system_error>
 
 namespace trx {
 
@@ -23,7 +18,7 @@ void WaitWhileEqual(const std::atomic<T>& value, T old) {
     for (int i = 0; i < kSpinRounds; ++i) {
         if (value.load(std::memory_order_acquire) != old)
             return;
-        TRX_CPU_RELAX();
+        hwy::Pause();
     }
     while (value.load(std::memory_order_acquire) == old)
         value.wait(old, std::memory_order_acquire);

@@ -1,8 +1,11 @@
 #include "analysis/AmplitudeMap.h"
 
 #include "analysis/SliceSamples.h"
+#include "analysis/SliceTransform.h"
 #include "common/Errors.h"
 #include "support/TestWav.h"
+
+#include <hwy/targets.h>
 
 #include <algorithm>
 #include <array>
@@ -21,7 +24,7 @@ using trx::kSliceLength;
 constexpr float kUntouched = -7.0f;
 
 // The transform as a plain loop: one bin at a time, ascending samples, each
-// product of two singles added into a double.
+// product of two singles added into a double by a fused multiply-add.
 FloatMatrix PlainAnalysis(const trx::SampleBuffer& buffer, const trx::NoteKernels& kernels,
                           FloatMatrix map) {
     std::array<float, kSliceLength> window{};
@@ -31,8 +34,9 @@ FloatMatrix PlainAnalysis(const trx::SampleBuffer& buffer, const trx::NoteKernel
             double re = 0.0;
             double im = 0.0;
             for (int k = 0; k < kSliceLength; ++k) {
-                re += static_cast<double>(window[k]) * static_cast<double>(kernels.Cosine(k, b));
-                im -= static_cast<double>(window[k]) * static_cast<double>(kernels.Sine(k, b));
+                const auto sample = static_cast<double>(window[k]);
+                re = std::fma(sample, static_cast<double>(kernels.Cosine(k, b)), re);
+                im = std::fma(-sample, static_cast<double>(kernels.Sine(k, b)), im);
             }
             map(s, b) = static_cast<float>(std::sqrt(re * re + im * im));
         }
@@ -102,26 +106,31 @@ Analysed Analyse(const trx::SampleBuffer& buffer, const trx::NoteKernels& kernel
     return run;
 }
 
-TEST(AmplitudeMap, FastTransformMatchesThePlainLoopBitForBit) {
-    std::vector<trx::TransformPath> paths{trx::TransformPath::Sse2};
-    if (trx::CpuHasAvx2Fma())
-        paths.push_back(trx::TransformPath::Avx2);
+// Runs on every instruction set that the transform was compiled for and
+// this processor has, the widest last.
+TEST(AmplitudeMap, FastTransformMatchesThePlainLoopBitForBitOnEveryTarget) {
+    const std::vector<std::int64_t> targets = trx::AvailableTransformTargets();
+    ASSERT_FALSE(targets.empty());
     trx::NoteKernels kernels;
     for (int cents : {0, -50}) { // first bins 8 and 9
         kernels.CreateFrequencyMap(TuningFactor(cents));
         for (std::uint16_t width : std::initializer_list<std::uint16_t>{1, 2, 4}) {
-            // 45 slices: two batches, the last with unused places.
-            const Recording noise = Noise(width, 45, 100U * width + static_cast<unsigned>(-cents));
-            const FloatMatrix expected = PlainAnalysis(noise.buffer, kernels, Marked(45));
-            for (trx::TransformPath path : paths) {
-                for (int threads : {1, 3}) {
-                    const Analysed run = Analyse(noise.buffer, kernels, {threads, path});
-                    EXPECT_TRUE(run.map == expected)
-                        << "cents " << cents << " width " << width << " threads " << threads
-                        << " path " << static_cast<int>(path);
-                    EXPECT_EQ(run.last, 44);
+            // 140 slices: two batches on two threads, the last with unused
+            // places.
+            const Recording noise = Noise(width, 140, 100U * width + static_cast<unsigned>(-cents));
+            const FloatMatrix expected = PlainAnalysis(noise.buffer, kernels, Marked(140));
+            for (auto target = targets.rbegin(); target != targets.rend(); ++target) {
+                hwy::SetSupportedTargetsForTest(*target);
+                const std::string name = trx::ChosenTransformTarget().Name;
+                EXPECT_EQ(name, hwy::TargetName(*target));
+                for (int threads : {1, 2}) {
+                    const Analysed run = Analyse(noise.buffer, kernels, {threads});
+                    EXPECT_TRUE(run.map == expected) << "cents " << cents << " width " << width
+                                                     << " threads " << threads << " on " << name;
+                    EXPECT_EQ(run.last, 139);
                 }
             }
+            hwy::SetSupportedTargetsForTest(0);
         }
     }
 }

@@ -1,7 +1,11 @@
 #include "analysis/SliceSamples.h"
+#include "analysis/SliceTransform.h"
+
+#include <hwy/targets.h>
 
 #include <array>
 #include <gtest/gtest.h>
+#include <random>
 #include <vector>
 
 namespace {
@@ -71,6 +75,34 @@ TEST(SliceSamples, NothingOutsideTheDataIsRead) {
         for (float sample : Read(buffer, 0))
             ASSERT_EQ(sample, 0.0f) << "width " << width;
     }
+}
+
+// The vector conversion on every target, the element-wise one for strided
+// and truncated data.
+TEST(SliceSamples, TheTransformWindowHoldsTheSameValuesInDouble) {
+    std::mt19937 random(5);
+    std::vector<std::uint8_t> bytes(3 * 4 * trx::kSliceLength);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(random());
+    std::array<double, trx::kSliceLength> window{};
+    for (std::int64_t target : trx::AvailableTransformTargets()) {
+        hwy::SetSupportedTargetsForTest(target);
+        for (std::uint16_t width : std::initializer_list<std::uint16_t>{1, 2, 4}) {
+            for (std::uint16_t stride : std::initializer_list<std::uint16_t>{1, 2}) {
+                auto buffer = Buffer(bytes, width, stride);
+                buffer.ByteCount -= 3; // the last slice is cut short
+                for (std::int32_t slice = 0; slice < 3; ++slice) {
+                    trx::GetSliceWindow(buffer, slice, window);
+                    const Window singles = Read(buffer, slice);
+                    for (std::size_t i = 0; i < window.size(); ++i)
+                        ASSERT_EQ(window[i], static_cast<double>(singles[i]))
+                            << hwy::TargetName(target) << " width " << width << " stride " << stride
+                            << " slice " << slice << " sample " << i;
+                }
+            }
+        }
+    }
+    hwy::SetSupportedTargetsForTest(0);
 }
 
 } // namespace
