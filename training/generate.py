@@ -180,7 +180,7 @@ def render_batch(seeds, soundfont, out_dir, seconds, batch_seed):
                 np.array([(s, e, k, v) for s, e, k, v, _ in notes], dtype=np.float64).reshape(-1, 4))
 
 
-def render_set(out_dir, seeds, soundfonts, seconds=12.0, batch=20):
+def render_set(out_dir, seeds, soundfonts, seconds=12.0, batch=60):
     """Renders the clips of seeds (each with the SoundFont its seed picks)
     unless already there; returns [(wav path, notes path)]."""
     os.makedirs(out_dir, exist_ok=True)

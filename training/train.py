@@ -11,6 +11,7 @@ tests/data/engine/forward_fixture.bin and training/training-curves.png."""
 
 import argparse
 import json
+import multiprocessing
 import os
 import random
 import struct
@@ -56,19 +57,31 @@ def labels(notes_path, frames):
     return onset, active
 
 
-def load_set(items):
-    data = []
-    for wav, lab in items:
-        cache = wav[:-4] + ".feat.npz"
-        if os.path.exists(cache):
-            z = np.load(cache)
-            data.append((z["x"], z["onset"], z["active"], lab))
-            continue
+def cached_features(item):
+    wav, lab = item
+    cache = wav[:-4] + ".feat.npz"
+    if not os.path.exists(cache):
         x = trxnet.features(generate.read_wav(wav))
         onset, active = labels(lab, len(x))
         np.savez(cache, x=x, onset=onset, active=active)
-        data.append((x, onset, active, lab))
+    return cache
+
+
+def load_set(items, pool):
+    data = []
+    for (_, lab), cache in zip(items, pool.map(cached_features, items)):
+        z = np.load(cache)
+        data.append((z["x"], z["onset"], z["active"], lab))
     return data
+
+
+def render(pool, folder, seeds):
+    """Each SoundFont's clips in a process of their own."""
+    fonts = len(TRAIN_FONTS)
+    jobs = [(folder, [s for s in seeds if s % fonts == i], TRAIN_FONTS) for i in range(fonts)]
+    pool.starmap(generate.render_set, jobs)
+    return [(os.path.join(folder, f"clip_{s}.wav"), os.path.join(folder, f"clip_{s}.npy"))
+            for s in seeds]
 
 
 def frame_notes_to_times(notes):
@@ -151,8 +164,9 @@ def main():
     torch.manual_seed(1)
 
     t0 = time.time()
-    train = load_set(generate.render_set(os.path.join(WORK, "train"), TRAIN_SEEDS, TRAIN_FONTS))
-    valid = load_set(generate.render_set(os.path.join(WORK, "valid"), VALID_SEEDS, TRAIN_FONTS))
+    with multiprocessing.Pool(args.threads) as pool:
+        train = load_set(render(pool, os.path.join(WORK, "train"), TRAIN_SEEDS), pool)
+        valid = load_set(render(pool, os.path.join(WORK, "valid"), VALID_SEEDS), pool)
     print(f"data ready in {time.time() - t0:.0f} s: {sum(len(d[0]) for d in train)} frames", flush=True)
 
     net = trxnet.Network()
@@ -182,7 +196,7 @@ def main():
                               torch.from_numpy(on)[None], torch.from_numpy(act)[None]))
 
     history, start = [], time.time()
-    steps_per_epoch, epoch = 150, 0
+    steps_per_epoch, epoch, lowered = 300, 0, False
     while time.time() - start < args.minutes * 60:
         epoch += 1
         net.train()
@@ -202,9 +216,11 @@ def main():
                         "valid_loss": vloss, "valid_f1": f1,
                         "seconds": round(time.time() - start)})
         print(history[-1], flush=True)
-        if epoch == 12:
+        # The last third at a quarter of the rate.
+        if not lowered and time.time() - start > args.minutes * 40:
+            lowered = True
             for g in opt.param_groups:
-                g["lr"] = 1e-3
+                g["lr"] = 5e-4
 
     best = (0.5, 0.5, -1.0)
     for ot in (0.3, 0.4, 0.5, 0.6):

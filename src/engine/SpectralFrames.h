@@ -2,7 +2,6 @@
 
 #include "engine/NetworkModel.h"
 
-#include <complex>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -27,9 +26,13 @@ public:
 private:
     const NetworkModel& model_;
     std::vector<double> window_;
-    std::vector<std::complex<double>> twiddles_;
+    // e^(-2 pi i k / FftSize), k < FftSize / 2, as real and imaginary parts.
+    std::vector<double> cos_;
+    std::vector<double> sin_;
+    // The half-size transform's input order.
     std::vector<std::int32_t> bitReverse_;
-    std::vector<std::complex<double>> buffer_;
+    std::vector<double> re_;
+    std::vector<double> im_;
     std::vector<float> magnitudes_;
     std::vector<float> spectrum_;
 };
