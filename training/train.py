@@ -157,6 +157,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--minutes", type=float, default=30.0, help="training time budget")
     ap.add_argument("--threads", type=int, default=2)
+    ap.add_argument("--steps", type=int, default=300, help="training steps per epoch")
     args = ap.parse_args()
     torch.set_num_threads(args.threads)
     random.seed(1)
@@ -196,7 +197,7 @@ def main():
                               torch.from_numpy(on)[None], torch.from_numpy(act)[None]))
 
     history, start = [], time.time()
-    steps_per_epoch, epoch, lowered = 300, 0, False
+    steps_per_epoch, epoch, lowered = args.steps, 0, False
     while time.time() - start < args.minutes * 60:
         epoch += 1
         net.train()
