@@ -11,67 +11,27 @@ Writes training/evaluation.md."""
 
 import argparse
 import os
-import struct
 import subprocess
 import sys
 
 import mir_eval
 import numpy as np
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import generate  # noqa: E402
-
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
+sys.path[:0] = [HERE, os.path.join(ROOT, "scripts")]
+import beat_grid_picture  # noqa: E402
+import generate  # noqa: E402
+
+SLICE_SECONDS = 2048 / 44100
 SEEDS_FROM = 9000
 
 
 def read_midi(path):
-    """[(start s, end s, key)] of a Standard MIDI File with tempo events."""
-    data = open(path, "rb").read()
-    division = struct.unpack(">H", data[12:14])[0]
-    pos, events = 14, []
-    while pos < len(data):
-        length = struct.unpack(">I", data[pos + 4:pos + 8])[0]
-        track, pos = data[pos + 8:pos + 8 + length], pos + 8 + length
-        i, tick, status = 0, 0, 0
-        while i < len(track):
-            delta = 0
-            while True:
-                b = track[i]
-                i += 1
-                delta = (delta << 7) | (b & 0x7F)
-                if b < 0x80:
-                    break
-            tick += delta
-            if track[i] == 0xFF:
-                kind, n = track[i + 1], track[i + 2]
-                if kind == 0x51:
-                    events.append((tick, "tempo", int.from_bytes(track[i + 3:i + 6], "big"), 0))
-                i += 3 + n
-                continue
-            if track[i] & 0x80:
-                status = track[i]
-                i += 1
-            if status & 0xF0 in (0x80, 0x90):
-                key, vel = track[i], track[i + 1]
-                on = status & 0xF0 == 0x90 and vel > 0
-                events.append((tick, "on" if on else "off", key, vel))
-                i += 2
-            else:
-                i += 1 if status & 0xF0 in (0xC0, 0xD0) else 2
-    events.sort(key=lambda e: (e[0], e[1] != "tempo"))
-    seconds, last_tick, tempo, notes, open_ = 0.0, 0, 500000, [], {}
-    for tick, kind, a, _ in events:
-        seconds += (tick - last_tick) * tempo / 1e6 / division
-        last_tick = tick
-        if kind == "tempo":
-            tempo = a
-        elif kind == "on" and a not in open_:
-            open_[a] = seconds
-        elif kind == "off" and a in open_:
-            notes.append((open_.pop(a), seconds, a))
-    return notes
+    """[(start s, end s, key)] of the converter's plain MIDI file: one tick
+    a slice."""
+    _, notes = beat_grid_picture.read_notes(path)
+    return [(s * SLICE_SECONDS, e * SLICE_SECONDS, k) for s, e, k in notes]
 
 
 def scores(ref, est, length):

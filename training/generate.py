@@ -10,10 +10,15 @@ import os
 import random
 import struct
 import subprocess
+import sys
 import tempfile
 import wave
 
 import numpy as np
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                "scripts"))
+import evaluate_beats  # noqa: E402
 
 SOUNDFONTS = {
     "fluid": "/usr/share/sounds/sf2/FluidR3_GM.sf2",
@@ -40,15 +45,6 @@ FAMILIES = [
 TICKS = 480
 
 
-def _varlen(v):
-    out = [v & 0x7F]
-    v >>= 7
-    while v:
-        out.append(0x80 | (v & 0x7F))
-        v >>= 7
-    return bytes(reversed(out))
-
-
 def write_midi(path, notes, programs_at, bpm):
     """notes: [(start s, end s, key, velocity, channel)]; programs_at:
     [(time s, {channel: program})]; one track."""
@@ -64,7 +60,7 @@ def write_midi(path, notes, programs_at, bpm):
     track = bytearray(b"\x00\xff\x51\x03" + struct.pack(">I", round(spq * 1e6))[1:])
     last = 0
     for tick, _, data in events:
-        track += _varlen(tick - last) + data
+        track += evaluate_beats.vlq(tick - last) + data
         last = tick
     track += b"\x00\xff\x2f\x00"
     with open(path, "wb") as f:
