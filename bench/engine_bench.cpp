@@ -38,7 +38,7 @@ trx::SampleBuffer Buffer(const std::vector<std::int16_t>& pcm) {
     trx::SampleBuffer buffer;
     buffer.Samples = reinterpret_cast<const std::uint8_t*>(pcm.data());
     buffer.ByteCount = pcm.size() * sizeof(std::int16_t);
-    buffer.SampleWidth = 16;
+    buffer.SampleWidth = 2;
     buffer.ChannelStride = 1;
     buffer.SliceCount = static_cast<std::int32_t>(pcm.size() / trx::kSliceLength);
     return buffer;

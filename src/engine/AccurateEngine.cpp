@@ -61,8 +61,12 @@ bool TranscribeAccurately(const SampleBuffer& buffer, const NetworkModel& model,
     noteMap.Resize(slices, kNoteBins);
     noteMapMaximum = NoteTracker::kCellValue;
 
+    const std::int64_t lead = (model.FftSize - model.Hop) / 2;
+    // Frames whose window reaches past the last slice.
+    const auto blind =
+        static_cast<std::int32_t>((model.FftSize - lead + model.Hop - 1) / model.Hop - 1);
     NoteTracker tracker(noteMap, model.FirstKey, framesPerSlice, model.OnsetThreshold,
-                        model.FrameThreshold, model.MinimumFrames);
+                        model.FrameThreshold, model.MinimumFrames, frames, blind);
     NetworkStream network(model, frames,
                           [&](std::int32_t, std::span<const float> onset,
                               std::span<const float> note) { tracker.Push(onset, note); });
@@ -70,7 +74,6 @@ bool TranscribeAccurately(const SampleBuffer& buffer, const NetworkModel& model,
     SampleWindow samples(buffer);
     std::vector<float> window(static_cast<std::size_t>(model.FftSize));
     std::vector<float> features(spectrum.FeatureSize());
-    const std::int64_t lead = (model.FftSize - model.Hop) / 2;
 
     for (std::int32_t f = 0; f < frames; ++f) {
         samples.Read(static_cast<std::int64_t>(f) * model.Hop - lead, window);

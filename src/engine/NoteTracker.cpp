@@ -7,13 +7,15 @@
 namespace trx {
 
 NoteTracker::NoteTracker(FloatMatrix& noteMap, std::int32_t firstKey, std::int32_t framesPerSlice,
-                         float onsetThreshold, float frameThreshold, std::int32_t minimumFrames)
+                         float onsetThreshold, float frameThreshold, std::int32_t minimumFrames,
+                         std::int32_t frameCount, std::int32_t blindFrames)
     : noteMap_(noteMap)
     , firstKey_(firstKey)
     , framesPerSlice_(framesPerSlice)
     , onsetThreshold_(onsetThreshold)
     , frameThreshold_(frameThreshold)
-    , minimumFrames_(minimumFrames) {}
+    , minimumFrames_(minimumFrames)
+    , firstBlindFrame_(frameCount - blindFrames) {}
 
 void NoteTracker::Push(std::span<const float> onset, std::span<const float> note) {
     if (keys_.empty()) {
@@ -47,7 +49,8 @@ void NoteTracker::Decide(std::int32_t frame, std::span<const float> onset,
     for (std::size_t k = 0; k < keys_.size(); ++k) {
         Key& key = keys_[k];
         const float o = onset[k];
-        const bool peak = o >= onsetThreshold_ && o >= onsets_[0][k] && o > onsets_[2][k];
+        const bool peak = o >= onsetThreshold_ && o >= onsets_[0][k] && o > onsets_[2][k] &&
+                          !(key.Sounding && frame >= firstBlindFrame_);
         if (peak) {
             // Struck again: the sounding note ends here, unless it is too
             // short to be a note of its own.

@@ -130,7 +130,7 @@ std::vector<std::pair<int, int>> Transcribe(const std::vector<std::vector<double
     trx::SampleBuffer buffer;
     buffer.Samples = reinterpret_cast<const std::uint8_t*>(pcm.data());
     buffer.ByteCount = pcm.size() * 2;
-    buffer.SampleWidth = 16;
+    buffer.SampleWidth = 2;
     buffer.ChannelStride = 1;
     buffer.SliceCount = static_cast<std::int32_t>(pcm.size() / 2048);
     FloatMatrix map;
@@ -160,7 +160,7 @@ TEST(AccurateEngine, SineAndChordBecomeExactlyThoseNotes) {
 TEST(AccurateEngine, NotesKeepASilentCellAndAMinimumLength) {
     // Two frames a slice; key 0 is MIDI key 21 = bin 12.
     FloatMatrix map(6, trx::kNoteBins);
-    trx::NoteTracker tracker(map, 21, 2, 0.5f, 0.5f, 2);
+    trx::NoteTracker tracker(map, 21, 2, 0.5f, 0.5f, 2, 12, 2);
     // Frames: struck at 0, struck again at 2 (next slice), a one-frame blip
     // on key 1 at frame 6, silence from 8.
     const float onsets[12][2] = {{0.9f, 0}, {0.2f, 0}, {0.8f, 0}, {0.1f, 0}, {0, 0}, {0, 0},
