@@ -173,11 +173,15 @@ def notes_from_probabilities(onset, note, onset_threshold, frame_threshold, mini
     """The C++ note creation at frame level (without the slice grid), for
     choosing thresholds: [(start frame, end frame, MIDI key)]."""
     frames, keys = onset.shape
+    # The outputs of the last frames see past the recording's end, where
+    # every sound seems to stop: they neither strike nor end a note.
+    lead = (FFT_SIZE - HOP) // 2
+    tail = -(-(FFT_SIZE - lead) // HOP) - 1 + sum((kt - 1) // 2 * dil for _, _, kt, _, dil, _ in LAYERS)
     notes = []
     for k in range(keys):
         sounding, start = False, 0
         o = onset[:, k]
-        for f in range(frames):
+        for f in range(frames - tail):
             prev = o[f - 1] if f > 0 else 0.0
             nxt = o[f + 1] if f + 1 < frames else 0.0
             peak = o[f] >= onset_threshold and o[f] >= prev and o[f] > nxt

@@ -62,11 +62,13 @@ bool TranscribeAccurately(const SampleBuffer& buffer, const NetworkModel& model,
     noteMapMaximum = NoteTracker::kCellValue;
 
     const std::int64_t lead = (model.FftSize - model.Hop) / 2;
-    // Frames whose window reaches past the last slice.
-    const auto blind =
-        static_cast<std::int32_t>((model.FftSize - lead + model.Hop - 1) / model.Hop - 1);
+    // Frames whose window reaches past the last slice, and those whose
+    // outputs the network computes from them.
+    auto tail = static_cast<std::int32_t>((model.FftSize - lead + model.Hop - 1) / model.Hop - 1);
+    for (const ConvLayer& layer : model.Layers)
+        tail += layer.Reach();
     NoteTracker tracker(noteMap, model.FirstKey, framesPerSlice, model.OnsetThreshold,
-                        model.FrameThreshold, model.MinimumFrames, frames, blind);
+                        model.FrameThreshold, model.MinimumFrames, frames, tail);
     NetworkStream network(model, frames,
                           [&](std::int32_t, std::span<const float> onset,
                               std::span<const float> note) { tracker.Push(onset, note); });

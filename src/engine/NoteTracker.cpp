@@ -8,14 +8,14 @@ namespace trx {
 
 NoteTracker::NoteTracker(FloatMatrix& noteMap, std::int32_t firstKey, std::int32_t framesPerSlice,
                          float onsetThreshold, float frameThreshold, std::int32_t minimumFrames,
-                         std::int32_t frameCount, std::int32_t blindFrames)
+                         std::int32_t frameCount, std::int32_t tailFrames)
     : noteMap_(noteMap)
     , firstKey_(firstKey)
     , framesPerSlice_(framesPerSlice)
     , onsetThreshold_(onsetThreshold)
     , frameThreshold_(frameThreshold)
     , minimumFrames_(minimumFrames)
-    , firstBlindFrame_(frameCount - blindFrames) {}
+    , firstTailFrame_(frameCount - tailFrames) {}
 
 void NoteTracker::Push(std::span<const float> onset, std::span<const float> note) {
     if (keys_.empty()) {
@@ -46,11 +46,12 @@ void NoteTracker::Finish() {
 
 void NoteTracker::Decide(std::int32_t frame, std::span<const float> onset,
                          std::span<const float> note) {
+    if (frame >= firstTailFrame_)
+        return;
     for (std::size_t k = 0; k < keys_.size(); ++k) {
         Key& key = keys_[k];
         const float o = onset[k];
-        const bool peak = o >= onsetThreshold_ && o >= onsets_[0][k] && o > onsets_[2][k] &&
-                          !(key.Sounding && frame >= firstBlindFrame_);
+        const bool peak = o >= onsetThreshold_ && o >= onsets_[0][k] && o > onsets_[2][k];
         if (peak) {
             // Struck again: the sounding note ends here, unless it is too
             // short to be a note of its own.

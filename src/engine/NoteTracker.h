@@ -15,14 +15,15 @@ namespace trx {
 // minimumFrames. Frames are framesPerSlice to a slice; a note takes the
 // slices from the one holding its first frame up to the one holding its
 // last, every cell velocity; the cell after it stays 0, so a note struck
-// again right after the last one is shortened by a slice. The last
-// blindFrames of frameCount frames read past the recording's end, where the
-// sound seems to change: they strike no sounding key again.
+// again right after the last one is shortened by a slice. The outputs of
+// the last tailFrames of frameCount frames see past the recording's end,
+// where every sound seems to stop at once: there no key is struck and the
+// notes sounding go on to the end.
 class NoteTracker {
 public:
     NoteTracker(FloatMatrix& noteMap, std::int32_t firstKey, std::int32_t framesPerSlice,
                 float onsetThreshold, float frameThreshold, std::int32_t minimumFrames,
-                std::int32_t frameCount, std::int32_t blindFrames);
+                std::int32_t frameCount, std::int32_t tailFrames);
 
     // The probabilities of the next frame; key k is MIDI key firstKey + k.
     void Push(std::span<const float> onset, std::span<const float> note);
@@ -51,7 +52,7 @@ private:
     float onsetThreshold_;
     float frameThreshold_;
     std::int32_t minimumFrames_;
-    std::int32_t firstBlindFrame_;
+    std::int32_t firstTailFrame_;
     std::vector<Key> keys_;
     // Frames t - 1 and t, so frame t - 1 can be judged a peak on seeing t.
     std::vector<float> onsets_[3];
