@@ -26,6 +26,11 @@ import generate  # noqa: E402
 SLICE_SECONDS = 2048 / 44100
 SEEDS_FROM = 9000
 
+# Frame scores take every MIDI key: the converter writes keys above the
+# 5 kHz and below the 20 Hz mir_eval allows by default.
+mir_eval.multipitch.MAX_FREQ = float(mir_eval.util.midi_to_hz(128))
+mir_eval.multipitch.MIN_FREQ = float(mir_eval.util.midi_to_hz(-1))
+
 
 def read_midi(path):
     """[(start s, end s, key)] of the converter's plain MIDI file: one tick
