@@ -100,10 +100,10 @@ public:
     void DeleteTempFiles();
 
     // The Convert command without a window: sets the tuning, opens wavPath,
-    // analyses every slice and filters (or transcribes, by Engine); the filtering follows the
-    // analysis in every outcome. Returns empty on success, otherwise the text the window would show
-    // ("Invalid WAV file - RIFF header not found",
-    // "... occured in FilterAnalysis"). An analysis stopped by progress and
+    // analyses every slice and filters (or transcribes, by Engine); the
+    // second stage follows the analysis in every outcome. Returns empty on
+    // success, otherwise the text the window would show ("Invalid WAV file -
+    // RIFF header not found", "... occured in FilterAnalysis"). An analysis stopped by progress and
     // a recording shorter than one slice are failures. On success the file
     // stays open, its samples in State.Sound, until CloseDataFile, the next
     // ConvertFile or the session's end; after a failure it is released.
