@@ -102,6 +102,14 @@ void ConversionSession::Filter(const ConversionSettings& settings, ProgressRepor
     Saved = false;
 }
 
+bool ConversionSession::Transcribe(ProgressReporter& progress) {
+    const bool finished = TranscribeAccurately(State.Sound.Buffer, InstalledNetworkModel(),
+                                               State.NoteMap, State.NoteMapMaximum, progress);
+    State.LoudestComponents.Resize(State.NoteMap.Rows(), kLoudestCount);
+    Saved = false;
+    return finished;
+}
+
 std::optional<BeatGrid> ConversionSession::FindBeatGrid(double fixedBpm) const {
     return trx::FindBeatGrid(State.AmplitudeMap, AnalysedFirstNoteBin,
                              std::min(State.AmplitudeMap.Rows(), State.LastAnalysedSlice + 1),
@@ -167,8 +175,15 @@ std::string ConversionSession::ConvertFile(const std::string& wavPath,
 
     // As in the window, the filtering follows the analysis in every outcome.
     const Clock::time_point filterStart = Clock::now();
-    std::string filtered =
-        ReportFailure("FilterAnalysis", [&] { Filter(settings, progress, nullptr); });
+    std::string filtered;
+    if (Engine == TranscriptionEngine::Accurate) {
+        bool finished = true;
+        filtered = ReportFailure("AccurateEngine", [&] { finished = Transcribe(progress); });
+        if (filtered.empty() && !finished)
+            filtered = "The conversion was aborted";
+    } else {
+        filtered = ReportFailure("FilterAnalysis", [&] { Filter(settings, progress, nullptr); });
+    }
     if (failure.empty())
         failure = std::move(filtered);
     spent.Filter = SecondsSince(filterStart);

@@ -6,6 +6,7 @@
 #include "beats/BeatGrid.h"
 #include "common/ConversionSettings.h"
 #include "common/ProgressReporter.h"
+#include "engine/AccurateEngine.h"
 
 #include <cstdint>
 #include <optional>
@@ -51,6 +52,9 @@ public:
     // tuning control, the maps follow the last analysis: saving and the note
     // list read this.
     std::int32_t AnalysedFirstNoteBin = 0;
+    // What makes the note map from the analysed recording: the filtering
+    // under the ten parameters, or the network.
+    TranscriptionEngine Engine = TranscriptionEngine::Classic;
 
     // Rebuilds the note frequency table and kernels for a tuning offset
     // (cents, limited to -50..50; 0 is a factor of exactly 1.0).
@@ -78,6 +82,10 @@ public:
     // then counts as unsaved.
     void Filter(const ConversionSettings& settings, ProgressReporter& progress,
                 AnalyserObserver* analyser);
+    // Makes the note map with the network from the samples; the result then
+    // counts as unsaved. False when progress said stop. Throws when the
+    // weights file is missing or damaged.
+    [[nodiscard]] bool Transcribe(ProgressReporter& progress);
     // The beat grid of the analysed slices at the tracked tempo, or at
     // fixedBpm when positive; none when no beat was found.
     [[nodiscard]] std::optional<BeatGrid> FindBeatGrid(double fixedBpm = 0.0) const;
@@ -92,10 +100,10 @@ public:
     void DeleteTempFiles();
 
     // The Convert command without a window: sets the tuning, opens wavPath,
-    // analyses every slice and filters; the filtering follows the analysis
-    // in every outcome. Returns empty on success, otherwise the text the
-    // window would show ("Invalid WAV file - RIFF header not found",
-    // "... occured in FilterAnalysis"). An analysis stopped by progress and
+    // analyses every slice and filters (or transcribes, by Engine); the
+    // second stage follows the analysis in every outcome. Returns empty on
+    // success, otherwise the text the window would show ("Invalid WAV file -
+    // RIFF header not found", "... occured in FilterAnalysis"). An analysis stopped by progress and
     // a recording shorter than one slice are failures. On success the file
     // stays open, its samples in State.Sound, until CloseDataFile, the next
     // ConvertFile or the session's end; after a failure it is released.

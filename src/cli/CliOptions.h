@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/ConversionSettings.h"
+#include "engine/AccurateEngine.h"
 
 #include <cstdint>
 #include <optional>
@@ -37,6 +38,8 @@ struct CliOptions {
     // --find-tuning: the tuning search on each converted recording; no MIDI
     // file unless -o or -d asks for one.
     bool FindTuning = false;
+    // --engine: what makes the note map.
+    TranscriptionEngine Engine = TranscriptionEngine::Classic;
     // Files converted at the same time.
     std::int32_t Jobs = 1;
     bool Quiet = false;

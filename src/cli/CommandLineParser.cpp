@@ -245,6 +245,14 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args,
                     return fail("--tempo must be auto or beats per minute from 40 to 240, not \"" +
                                 *value + "\"");
             }
+        } else if (name == "--engine") {
+            const auto value = takeValue();
+            if (!value)
+                return fail(name + " needs a value");
+            if (*value != "classic" && *value != "accurate")
+                return fail("--engine must be classic or accurate, not \"" + *value + "\"");
+            options.Engine =
+                *value == "accurate" ? TranscriptionEngine::Accurate : TranscriptionEngine::Classic;
         } else if (name == "-j" || name == "--jobs") {
             const auto value = takeValue();
             if (!value)
@@ -298,6 +306,11 @@ Output:
       --key NAME|INDEX|auto  key signature, e.g. "G major", "A minor" or
                          0..29; auto: the key that fits the notes best
                          (default: none)
+
+Engine:
+      --engine classic|accurate  what makes the notes: the filtering under
+                         the parameters below (classic, the default) or the
+                         trained network (accurate), which ignores them
 
 Conversion parameters (range, default):
       --tuning CENTS     tuning offset, -50..50 (0)

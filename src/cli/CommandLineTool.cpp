@@ -161,6 +161,7 @@ std::string ConvertFile(const std::string& input, const OutputPlan& plan, const 
     if (!plan.Refusal.empty())
         return plan.Refusal;
     ConversionSession session;
+    session.Engine = options.Engine;
     if (std::string failure =
             session.ConvertFile(input, options.Settings, progress, AnalysisThreads(options));
         !failure.empty())

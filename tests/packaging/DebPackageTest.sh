@@ -15,7 +15,8 @@ for file in ./usr/bin/tremolundrix ./usr/bin/tremolundrix-cli \
     ./usr/share/applications/example.tremolundrix.Tremolundrix.desktop \
     ./usr/share/icons/hicolor/scalable/apps/example.tremolundrix.Tremolundrix.svg \
     ./usr/share/metainfo/example.tremolundrix.Tremolundrix.metainfo.xml \
-    ./usr/share/man/man1/tremolundrix.1.gz ./usr/share/man/man1/tremolundrix-cli.1.gz; do
+    ./usr/share/man/man1/tremolundrix.1.gz ./usr/share/man/man1/tremolundrix-cli.1.gz \
+    ./usr/share/tremolundrix/accurate-engine.trxw; do
     if ! printf '%s\n' "$contents" | grep -qxF "$file"; then
         echo "$(basename "$deb") lacks $file" >&2
         status=1

@@ -308,6 +308,8 @@ void MidiFormWidgets::BuildMenu(QMainWindow& window) {
     midi->addSeparator()->setObjectName("N3");
     WriteBeatGrid1 = AddAction(midi, "WriteBeatGrid1", "&Write Beat Grid", {}, true);
     WriteBeatGrid1->setCheckable(true);
+    AccurateEngine1 = AddAction(midi, "AccurateEngine1", "&Accurate Engine", {}, true);
+    AccurateEngine1->setCheckable(true);
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("Help1");

@@ -101,6 +101,7 @@ struct MidiFormWidgets {
     QAction* Edit1 = nullptr;
     QAction* Play1 = nullptr;
     QAction* WriteBeatGrid1 = nullptr;
+    QAction* AccurateEngine1 = nullptr;
     QAction* InstalledCodecs1 = nullptr;
     QAction* AboutTremolundrix1 = nullptr;
 

@@ -129,6 +129,7 @@ void TMidiForm::ConnectCommands() {
         {ui_.LoadSettings1, &TMidiForm::LoadSettingsClick},
         {ui_.VersionCheck, &TMidiForm::VersionCheckClick},
         {ui_.WriteBeatGrid1, &TMidiForm::WriteBeatGridClick},
+        {ui_.AccurateEngine1, &TMidiForm::AccurateEngineClick},
         {ui_.Exit1, &TMidiForm::ExitBtnClick},
         {ui_.Convert1, &TMidiForm::ConvertBtnClick},
         {ui_.Refilter1, &TMidiForm::FilterBtnClick},
@@ -395,7 +396,7 @@ void TMidiForm::ConvertBtnClick() {
         return;
     }
     AnalyseWave();
-    FilterAnalysis();
+    session_.Engine == TranscriptionEngine::Accurate ? TranscribeAccurately() : FilterAnalysis();
 }
 
 void TMidiForm::ConvertAgain() {
@@ -463,6 +464,7 @@ void TMidiForm::FilterAnalysis() {
         }
         ResetProgress();
         DrawNoteMap();
+        SetStatusText("Note map by the classic engine");
     });
     // The message stays; the failed stage's bar and status go once it is read.
     if (!filtered) {
@@ -554,6 +556,7 @@ void TMidiForm::WriteBeatGridClick() {
 
 void TMidiForm::RestoreBeatGridChoice() {
     ui_.WriteBeatGrid1->setChecked(ReadRegString("Write Beat Grid") == "1");
+    RestoreEngineChoice();
 }
 
 void TMidiForm::SetRegistryStore(RegistryStore store) {

@@ -131,6 +131,9 @@ public:
     // analysed slices into the note map and redraws the map picture.
     void AnalyseWave();
     void FilterAnalysis();
+    // Convert's second stage under Midi > Accurate Engine: the network makes
+    // the note map from the samples; Re-filter stays with the classic one.
+    void TranscribeAccurately();
     // A black map picture sliceCount slices wide.
     void CreateFourierMap(std::int32_t sliceCount);
     // Draws the note map; the result then counts as unsaved.
@@ -170,8 +173,11 @@ public:
     void LoadSettingsClick();
     void VersionCheckClick();
     void WriteBeatGridClick();
-    // Midi > Write Beat Grid as the per-user store last had it.
+    // Midi > Write Beat Grid and Midi > Accurate Engine as the per-user
+    // store last had them.
     void RestoreBeatGridChoice();
+    void AccurateEngineClick();
+    void RestoreEngineChoice();
     void ExitBtnClick();
 
     // Writes the result to path; true when the file was written.

@@ -546,6 +546,25 @@ private slots:
         QVERIFY(!form->Session().Saved);
     }
 
+    void AccurateEngineIsRememberedAndMakesTheMap() {
+        QAction* item = Action("AccurateEngine1");
+        QVERIFY(item->isCheckable() && !item->isChecked());
+        item->trigger();
+        QCOMPARE(trx::RegistryStore(Q(dir->File("store.ini"))).Read("Accurate Engine"),
+                 QString("1"));
+        form = std::make_unique<trx::TMidiForm>(modal);
+        form->SetRegistryStore(trx::RegistryStore(Q(dir->File("store.ini"))));
+        QVERIFY(Action("AccurateEngine1")->isChecked());
+        QVERIFY(form->Session().Engine == trx::TranscriptionEngine::Accurate);
+        QVERIFY(Open(WriteSong("song.wav")));
+        Convert();
+        QCOMPARE(Child<QLabel>("StatusPanel0")->text(), QString("Note map by the accurate engine"));
+        QCOMPARE(form->State().NoteMap.Rows(), form->State().SliceCount());
+        Action("AccurateEngine1")->trigger();
+        Convert();
+        QCOMPARE(Child<QLabel>("StatusPanel0")->text(), QString("Note map by the classic engine"));
+    }
+
     void WriteBeatGridIsRememberedAndPutsTheSavedFileOnTheBeat() {
         QAction* item = Action("WriteBeatGrid1");
         QVERIFY(item->isCheckable() && !item->isChecked());

@@ -304,7 +304,8 @@ private slots:
              {"Edit1", "&Edit", "Ctrl+E", false},
              {"Play1", "&Play", "Ctrl+P", false},
              {"N3", "-", "", true},
-             {"WriteBeatGrid1", "&Write Beat Grid", "", true}},
+             {"WriteBeatGrid1", "&Write Beat Grid", "", true},
+             {"AccurateEngine1", "&Accurate Engine", "", true}},
             {{"InstalledCodecs1", "Installed Codecs", "Ctrl+I", true},
              {"AboutTremolundrix1", "&About Tremolundrix", "F1", true}}};
         for (int m = 0; m < 3; ++m) {
