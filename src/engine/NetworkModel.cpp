@@ -17,6 +17,9 @@ constexpr char kMagic[4] = {'T', 'R', 'X', 'W'};
 // No layer of a small network is wider than this; larger counts mean a
 // damaged file, not a big model.
 constexpr std::uint32_t kMaximumCount = 1u << 20;
+constexpr std::int32_t kMaximumKey = 1024;
+// Frames a layer may read on either side of the one it computes.
+constexpr std::int64_t kMaximumReach = 4096;
 
 std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
     static const std::array<std::uint32_t, 256> table = [] {
@@ -52,6 +55,14 @@ public:
         return v;
     }
     std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
+    // A key number or a shift in semitones, far inside what sums of them
+    // can hold.
+    std::int32_t Key() {
+        const std::int32_t v = I32();
+        if (v < -kMaximumKey || v > kMaximumKey)
+            Fail("a key of " + std::to_string(v) + " is out of range");
+        return v;
+    }
     std::int32_t Count(std::uint32_t minimum = 1) {
         const std::uint32_t v = U32();
         if (v < minimum || v > kMaximumCount)
@@ -65,7 +76,8 @@ public:
         return f;
     }
     std::vector<float> Floats(std::size_t count) {
-        Need(4 * count);
+        if (count > (end_ - pos_) / 4)
+            Fail("it ends early");
         std::vector<float> out(count);
         for (float& f : out)
             f = F32();
@@ -119,11 +131,13 @@ NetworkModel LoadNetworkModel(const std::string& path) {
     m.SampleRate = r.Count();
     m.FftSize = r.Count(2);
     m.Hop = r.Count();
-    m.FirstKey = r.I32();
+    m.FirstKey = r.Key();
     m.KeyCount = r.Count();
-    m.SpectrumLowKey = r.I32();
+    m.SpectrumLowKey = r.Key();
     m.SpectrumBins = r.Count();
     m.FeatureScale = r.F32();
+    if (m.KeyCount > kMaximumKey)
+        r.Fail("a size of " + std::to_string(m.KeyCount) + " keys is out of range");
     if ((m.FftSize & (m.FftSize - 1)) != 0 || m.Hop > m.FftSize)
         r.Fail("the frame size is not a power of two above the hop");
     const std::int32_t fftBins = m.FftSize / 2 + 1;
@@ -137,7 +151,7 @@ NetworkModel LoadNetworkModel(const std::string& path) {
     }
     const std::int32_t harmonics = r.Count();
     for (std::int32_t c = 0; c < harmonics; ++c)
-        m.HarmonicShifts.push_back(r.I32());
+        m.HarmonicShifts.push_back(r.Key());
     const std::int32_t layers = r.Count();
     std::int32_t channels = harmonics;
     for (std::int32_t l = 0; l < layers; ++l) {
@@ -150,9 +164,18 @@ NetworkModel LoadNetworkModel(const std::string& path) {
         const std::uint32_t act = r.U32();
         if (c.In != channels || c.KernelFrames % 2 == 0 || c.KernelKeys % 2 == 0 || act > 2)
             r.Fail("layer " + std::to_string(l) + " does not fit the one before it");
+        if (std::int64_t{c.KernelFrames / 2} * c.Dilation > kMaximumReach)
+            r.Fail("layer " + std::to_string(l) + " reaches too many frames");
         c.Act = static_cast<ConvLayer::Activation>(act);
-        c.Weights = r.Floats(static_cast<std::size_t>(c.Out) * static_cast<std::size_t>(c.In) *
-                             static_cast<std::size_t>(c.KernelFrames * c.KernelKeys));
+        // Each factor is at most 2^20, so no product overflows before it
+        // exceeds the file.
+        std::size_t weights = 1;
+        for (const std::int32_t factor : {c.Out, c.In, c.KernelFrames, c.KernelKeys}) {
+            weights *= static_cast<std::size_t>(factor);
+            if (weights > bytes.size())
+                r.Fail("it ends early");
+        }
+        c.Weights = r.Floats(weights);
         c.Bias = r.Floats(static_cast<std::size_t>(c.Out));
         channels = c.Out;
         m.Layers.push_back(std::move(c));

@@ -113,6 +113,24 @@ TEST(AccurateEngine, DamagedOrMissingWeightsFileIsNamed) {
     expectFailure(otherVersion, "version 9");
     expectFailure({'R', 'I', 'F', 'F', 0, 0, 0, 0, 0, 0, 0, 0}, "not a weights file");
     EXPECT_THROW((void)trx::LoadNetworkModel(dir.File("none.trxw")), trx::TremolundrixError);
+
+    // Whole and with a good checksum, but with a layer of 2 x 8193 x
+    // (2^20 - 1) weights, more than 2^32, in a file of a hundred bytes.
+    const std::vector<std::uint32_t> fields{
+        0x57585254, 1, 44100, 4096, 1024,           21, 88, 9, 1, 0, 0, 0, 1, 0,
+        1,          1, 2,     8193, (1u << 20) - 1, 1,  0};
+    std::vector<char> crafted(fields.size() * 4);
+    std::memcpy(crafted.data(), fields.data(), crafted.size());
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : crafted) {
+        crc ^= static_cast<std::uint8_t>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1u) != 0 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    crc ^= 0xFFFFFFFFu;
+    crafted.resize(crafted.size() + 4);
+    std::memcpy(crafted.data() + crafted.size() - 4, &crc, 4);
+    expectFailure(crafted, "ends early");
 }
 
 // Notes (start slice, key) the engine finds in a recording of tones.

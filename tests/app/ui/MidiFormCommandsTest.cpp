@@ -96,6 +96,19 @@ private:
         return NamedChild<T>(*form, name);
     }
     QAction* Action(const char* name) const { return Child<QAction>(name); }
+    // Checks a menu item, then opens a new window on the same per-user
+    // store: true when the store holds "1" and the item is checked there.
+    bool CheckAndReopen(const char* name, const char* key) {
+        QAction* item = Action(name);
+        if (!item->isCheckable() || item->isChecked())
+            return false;
+        item->trigger();
+        if (trx::RegistryStore(Q(dir->File("store.ini"))).Read(key) != "1")
+            return false;
+        form = std::make_unique<trx::TMidiForm>(modal);
+        form->SetRegistryStore(trx::RegistryStore(Q(dir->File("store.ini"))));
+        return Action(name)->isChecked();
+    }
     bool Shown(const char* name) const { return !Child(name)->isHidden(); }
 
     bool ConvertAvailable() const { return Shown("ConvertBtn") && Action("Convert1")->isEnabled(); }
@@ -547,14 +560,7 @@ private slots:
     }
 
     void AccurateEngineIsRememberedAndMakesTheMap() {
-        QAction* item = Action("AccurateEngine1");
-        QVERIFY(item->isCheckable() && !item->isChecked());
-        item->trigger();
-        QCOMPARE(trx::RegistryStore(Q(dir->File("store.ini"))).Read("Accurate Engine"),
-                 QString("1"));
-        form = std::make_unique<trx::TMidiForm>(modal);
-        form->SetRegistryStore(trx::RegistryStore(Q(dir->File("store.ini"))));
-        QVERIFY(Action("AccurateEngine1")->isChecked());
+        QVERIFY(CheckAndReopen("AccurateEngine1", "Accurate Engine"));
         QVERIFY(form->Session().Engine == trx::TranscriptionEngine::Accurate);
         QVERIFY(Open(WriteSong("song.wav")));
         Convert();
@@ -566,14 +572,7 @@ private slots:
     }
 
     void WriteBeatGridIsRememberedAndPutsTheSavedFileOnTheBeat() {
-        QAction* item = Action("WriteBeatGrid1");
-        QVERIFY(item->isCheckable() && !item->isChecked());
-        item->trigger();
-        QCOMPARE(trx::RegistryStore(Q(dir->File("store.ini"))).Read("Write Beat Grid"),
-                 QString("1"));
-        form = std::make_unique<trx::TMidiForm>(modal);
-        form->SetRegistryStore(trx::RegistryStore(Q(dir->File("store.ini"))));
-        QVERIFY(Action("WriteBeatGrid1")->isChecked());
+        QVERIFY(CheckAndReopen("WriteBeatGrid1", "Write Beat Grid"));
 
         std::vector<trx::test::Pluck> clicks;
         for (const double t : trx::test::BeatTimes(100, 100, 0.3, 12.0))
