@@ -2,7 +2,7 @@
 """Trains the accurate engine's network from generated recordings and
 writes its weights file, the test fixture and the training curves.
 
-    training/train.py [--minutes M] [--threads N]
+    training/train.py [--epochs E] [--threads N]
 
 Renders (once, into training/work/) clips with two SoundFonts, trains
 with fixed seeds, picks the note thresholds on a validation set of other
@@ -155,7 +155,9 @@ def plot(history):
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--minutes", type=float, default=30.0, help="training time budget")
+    # A number of epochs, not a time budget: the same command gives the same
+    # weights however busy the machine is.
+    ap.add_argument("--epochs", type=int, default=90)
     ap.add_argument("--threads", type=int, default=2)
     ap.add_argument("--steps", type=int, default=300, help="training steps per epoch")
     args = ap.parse_args()
@@ -197,9 +199,12 @@ def main():
                               torch.from_numpy(on)[None], torch.from_numpy(act)[None]))
 
     history, start = [], time.time()
-    steps_per_epoch, epoch, lowered = args.steps, 0, False
-    while time.time() - start < args.minutes * 60:
-        epoch += 1
+    steps_per_epoch = args.steps
+    for epoch in range(1, args.epochs + 1):
+        # The last third at a quarter of the rate.
+        if epoch == args.epochs * 2 // 3 + 1:
+            for g in opt.param_groups:
+                g["lr"] = 5e-4
         net.train()
         total = 0.0
         for _ in range(steps_per_epoch):
@@ -217,11 +222,6 @@ def main():
                         "valid_loss": vloss, "valid_f1": f1,
                         "seconds": round(time.time() - start)})
         print(history[-1], flush=True)
-        # The last third at a quarter of the rate.
-        if not lowered and time.time() - start > args.minutes * 40:
-            lowered = True
-            for g in opt.param_groups:
-                g["lr"] = 5e-4
 
     best = (0.5, 0.5, -1.0)
     for ot in (0.3, 0.4, 0.5, 0.6):
