@@ -1,5 +1,7 @@
 #include "engine/NetworkStream.h"
 
+#include "engine/ConvolveKeys.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,7 +14,10 @@ NetworkStream::NetworkStream(const NetworkModel& model, std::int32_t frameCount,
     , result_(std::move(result)) {
     for (const ConvLayer& layer : model.Layers)
         pad_ = std::max(pad_, (layer.KernelKeys - 1) / 2);
-    width_ = keys_ + 2 * pad_;
+    // Room on the right for the vectors' last keys: the rows are read and
+    // written in whole vectors.
+    const std::int32_t lanes = ConvolutionLanes();
+    width_ = (keys_ + lanes - 1) / lanes * lanes + 2 * pad_;
     for (const ConvLayer& layer : model.Layers) {
         Stage s;
         s.Layer = &layer;
@@ -58,29 +63,28 @@ void NetworkStream::Compute(std::size_t stage) {
     const std::int32_t centreFrame = (layer.KernelFrames - 1) / 2;
     const std::int32_t centreKey = (layer.KernelKeys - 1) / 2;
     const std::int32_t keys = keys_;
-    const float* weights = layer.Weights.data();
 
+    // The input rows of the taps inside the recording; frames outside it
+    // are zeros.
+    rows_.clear();
+    taps_.clear();
+    for (std::int32_t i = 0; i < layer.In; ++i)
+        for (std::int32_t dt = 0; dt < layer.KernelFrames; ++dt) {
+            const std::int32_t u = t + (dt - centreFrame) * layer.Dilation;
+            if (u < 0 || u >= frameCount_)
+                continue;
+            rows_.push_back(s.Ring.data() + static_cast<std::size_t>(u % s.Span) * frameSize +
+                            static_cast<std::size_t>(i) * width + pad_ - centreKey);
+            taps_.push_back(i * layer.KernelFrames + dt);
+        }
+    const auto weightsPerOutput = static_cast<std::size_t>(layer.In) *
+                                  static_cast<std::size_t>(layer.KernelFrames) *
+                                  static_cast<std::size_t>(layer.KernelKeys);
     for (std::int32_t o = 0; o < layer.Out; ++o) {
-        float* __restrict out = s.Output.data() + static_cast<std::size_t>(o) * width + pad_;
-        std::fill(out, out + keys, layer.Bias[static_cast<std::size_t>(o)]);
-        for (std::int32_t i = 0; i < layer.In; ++i)
-            for (std::int32_t dt = 0; dt < layer.KernelFrames; ++dt, weights += layer.KernelKeys) {
-                const std::int32_t u = t + (dt - centreFrame) * layer.Dilation;
-                // Frames outside the recording are zeros.
-                if (u < 0 || u >= frameCount_)
-                    continue;
-                const float* row = s.Ring.data() +
-                                   static_cast<std::size_t>(u % s.Span) * frameSize +
-                                   static_cast<std::size_t>(i) * width + pad_ - centreKey;
-                // Keys side by side in the inner loop: one weight times a
-                // row of keys, which the compiler turns into vector code.
-                for (std::int32_t dk = 0; dk < layer.KernelKeys; ++dk) {
-                    const float w = weights[dk];
-                    const float* __restrict in = row + dk;
-                    for (std::int32_t k = 0; k < keys; ++k)
-                        out[k] += w * in[k];
-                }
-            }
+        float* out = s.Output.data() + static_cast<std::size_t>(o) * width + pad_;
+        ConvolveKeys(rows_.data(), taps_.data(), rows_.size(),
+                     layer.Weights.data() + static_cast<std::size_t>(o) * weightsPerOutput,
+                     layer.KernelKeys, layer.Bias[static_cast<std::size_t>(o)], keys, out);
         switch (layer.Act) {
         case ConvLayer::Activation::Relu:
             for (std::int32_t k = 0; k < keys; ++k)
@@ -93,6 +97,8 @@ void NetworkStream::Compute(std::size_t stage) {
         case ConvLayer::Activation::None:
             break;
         }
+        // The next layer reads the padding as zeros.
+        std::fill(out + keys, out + (width - static_cast<std::size_t>(pad_)), 0.0f);
     }
     if (stage + 1 < stages_.size()) {
         Feed(stage + 1, s.Output.data());

@@ -44,9 +44,14 @@ private:
     std::int32_t frameCount_;
     std::int32_t keys_;
     std::int32_t pad_ = 0;
+    // Floats from one row of keys to the next: the keys rounded up to the
+    // vector length, padding either side.
     std::int32_t width_;
     std::vector<Stage> stages_;
     std::vector<float> input_;
+    // The input rows and weight taps of the frame being computed.
+    std::vector<const float*> rows_;
+    std::vector<std::int32_t> taps_;
     Result result_;
 };
 

@@ -1,3 +1,4 @@
+#include "analysis/SliceTransform.h"
 #include "beats/BeatGridMidi.h"
 #include "beats/OnsetStrength.h"
 #include "common/Constants.h"
@@ -9,6 +10,7 @@
 #include "support/TestWav.h"
 
 #include <gtest/gtest.h>
+#include <hwy/targets.h>
 
 #include <cmath>
 #include <cstring>
@@ -56,36 +58,43 @@ TEST(AccurateEngine, ForwardPassEqualsTheTrainingScriptsOwn) {
         e = Take<float>(bytes, pos);
     ASSERT_EQ(expected.size(), 2u * static_cast<std::size_t>(frames) * keys);
 
-    trx::SpectralFrames spectrum(Model());
-    std::vector<float> window(static_cast<std::size_t>(Model().FftSize));
-    std::vector<float> features(spectrum.FeatureSize());
-    double worst = 0.0;
-    std::int32_t seen = 0;
-    trx::NetworkStream network(
-        Model(), frames,
-        [&](std::int32_t f, std::span<const float> onset, std::span<const float> note) {
-            EXPECT_EQ(f, seen++);
-            for (std::size_t k = 0; k < keys; ++k) {
-                const std::size_t at = static_cast<std::size_t>(f) * keys + k;
-                worst = std::max<double>({worst, std::fabs(onset[k] - expected[at]),
+    // On every vector width the machine has.
+    for (const std::int64_t target : trx::AvailableTransformTargets()) {
+        hwy::SetSupportedTargetsForTest(target);
+        SCOPED_TRACE(hwy::TargetName(target));
+        trx::SpectralFrames spectrum(Model());
+        std::vector<float> window(static_cast<std::size_t>(Model().FftSize));
+        std::vector<float> features(spectrum.FeatureSize());
+        double worst = 0.0;
+        std::int32_t seen = 0;
+        trx::NetworkStream network(
+            Model(), frames,
+            [&](std::int32_t f, std::span<const float> onset, std::span<const float> note) {
+                EXPECT_EQ(f, seen++);
+                for (std::size_t k = 0; k < keys; ++k) {
+                    const std::size_t at = static_cast<std::size_t>(f) * keys + k;
+                    worst =
+                        std::max<double>({worst, std::fabs(onset[k] - expected[at]),
                                           std::fabs(note[k] - expected[expected.size() / 2 + at])});
+                }
+            });
+        const std::int32_t lead = (Model().FftSize - Model().Hop) / 2;
+        for (std::int32_t f = 0; f < frames; ++f) {
+            for (std::size_t i = 0; i < window.size(); ++i) {
+                const std::int64_t n =
+                    std::int64_t{f} * Model().Hop - lead + static_cast<std::int64_t>(i);
+                window[i] = n >= 0 && n < static_cast<std::int64_t>(samples.size())
+                                ? samples[static_cast<std::size_t>(n)]
+                                : 0.0f;
             }
-        });
-    const std::int32_t lead = (Model().FftSize - Model().Hop) / 2;
-    for (std::int32_t f = 0; f < frames; ++f) {
-        for (std::size_t i = 0; i < window.size(); ++i) {
-            const std::int64_t n =
-                std::int64_t{f} * Model().Hop - lead + static_cast<std::int64_t>(i);
-            window[i] = n >= 0 && n < static_cast<std::int64_t>(samples.size())
-                            ? samples[static_cast<std::size_t>(n)]
-                            : 0.0f;
+            spectrum.Compute(window, features);
+            network.Push(features);
         }
-        spectrum.Compute(window, features);
-        network.Push(features);
+        network.Finish();
+        EXPECT_EQ(seen, frames);
+        EXPECT_LT(worst, 1e-4);
     }
-    network.Finish();
-    EXPECT_EQ(seen, frames);
-    EXPECT_LT(worst, 1e-4);
+    hwy::SetSupportedTargetsForTest(0);
 }
 
 TEST(AccurateEngine, DamagedOrMissingWeightsFileIsNamed) {
