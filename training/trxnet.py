@@ -184,7 +184,8 @@ def notes_from_probabilities(onset, note, onset_threshold, frame_threshold, mini
         for f in range(frames - tail):
             prev = o[f - 1] if f > 0 else 0.0
             nxt = o[f + 1] if f + 1 < frames else 0.0
-            peak = o[f] >= onset_threshold and o[f] >= prev and o[f] > nxt
+            peak = (o[f] >= onset_threshold and o[f] >= prev and o[f] > nxt) or \
+                (f == 0 and note[f, k] >= frame_threshold)
             if peak:
                 if sounding and f - start >= minimum_frames:
                     notes.append((start, f, FIRST_KEY + k))

@@ -51,7 +51,10 @@ void NoteTracker::Decide(std::int32_t frame, std::span<const float> onset,
     for (std::size_t k = 0; k < keys_.size(); ++k) {
         Key& key = keys_[k];
         const float o = onset[k];
-        const bool peak = o >= onsetThreshold_ && o >= onsets_[0][k] && o > onsets_[2][k];
+        // A key sounding in the first frame was struck at or before the
+        // recording's start, where no onset can be seen.
+        const bool peak = (o >= onsetThreshold_ && o >= onsets_[0][k] && o > onsets_[2][k]) ||
+                          (frame == 0 && note[k] >= frameThreshold_);
         if (peak) {
             // Struck again: the sounding note ends here, unless it is too
             // short to be a note of its own.

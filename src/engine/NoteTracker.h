@@ -10,7 +10,8 @@ namespace trx {
 
 // Turns the network's per-frame onset and note probabilities into notes of
 // a note map, frame by frame. A note starts at an onset peak (a local
-// maximum at or above onsetThreshold), goes on while the note probability
+// maximum at or above onsetThreshold) or in the first frame when its note
+// probability is at or above frameThreshold there, goes on while the note probability
 // stays at or above frameThreshold and is kept when it lasted at least
 // minimumFrames. Frames are framesPerSlice to a slice; a note takes the
 // slices from the one holding its first frame up to the one holding its
