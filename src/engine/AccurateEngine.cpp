@@ -3,9 +3,9 @@
 #include "analysis/SliceSamples.h"
 #include "common/Constants.h"
 #include "common/Errors.h"
+#include "engine/NetworkInput.h"
 #include "engine/NetworkStream.h"
 #include "engine/NoteTracker.h"
-#include "engine/SpectralFrames.h"
 
 #include <algorithm>
 #include <array>
@@ -72,7 +72,7 @@ bool TranscribeAccurately(const SampleBuffer& buffer, const NetworkModel& model,
     NetworkStream network(model, frames,
                           [&](std::int32_t, std::span<const float> onset,
                               std::span<const float> note) { tracker.Push(onset, note); });
-    SpectralFrames spectrum(model);
+    NetworkInput spectrum(model);
     SampleWindow samples(buffer);
     std::vector<float> window(static_cast<std::size_t>(model.FftSize));
     std::vector<float> features(spectrum.FeatureSize());

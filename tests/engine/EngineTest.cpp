@@ -4,9 +4,9 @@
 #include "common/Constants.h"
 #include "common/Errors.h"
 #include "engine/AccurateEngine.h"
+#include "engine/NetworkInput.h"
 #include "engine/NetworkStream.h"
 #include "engine/NoteTracker.h"
-#include "engine/SpectralFrames.h"
 #include "support/TestWav.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +62,7 @@ TEST(AccurateEngine, ForwardPassEqualsTheTrainingScriptsOwn) {
     for (const std::int64_t target : trx::AvailableTransformTargets()) {
         hwy::SetSupportedTargetsForTest(target);
         SCOPED_TRACE(hwy::TargetName(target));
-        trx::SpectralFrames spectrum(Model());
+        trx::NetworkInput spectrum(Model());
         std::vector<float> window(static_cast<std::size_t>(Model().FftSize));
         std::vector<float> features(spectrum.FeatureSize());
         double worst = 0.0;

@@ -11,9 +11,9 @@ namespace trx {
 // The network's input frames: a log-frequency spectrum per hop with the
 // harmonics stacked, computed one frame at a time from a window of
 // samples (the memory does not grow with the recording).
-class SpectralFrames {
+class NetworkInput {
 public:
-    explicit SpectralFrames(const NetworkModel& model);
+    explicit NetworkInput(const NetworkModel& model);
 
     // Channels x keys values of the frame whose FftSize samples are
     // windowSamples, channel-major.

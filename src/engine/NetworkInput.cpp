@@ -1,11 +1,11 @@
-#include "engine/SpectralFrames.h"
+#include "engine/NetworkInput.h"
 
 #include <cmath>
 #include <numbers>
 
 namespace trx {
 
-SpectralFrames::SpectralFrames(const NetworkModel& model)
+NetworkInput::NetworkInput(const NetworkModel& model)
     : model_(model) {
     const auto n = static_cast<std::size_t>(model.FftSize);
     window_.resize(n);
@@ -44,7 +44,7 @@ SpectralFrames::SpectralFrames(const NetworkModel& model)
     spectrum_.resize(static_cast<std::size_t>(model.SpectrumBins));
 }
 
-void SpectralFrames::Compute(std::span<const float> windowSamples, std::span<float> features) {
+void NetworkInput::Compute(std::span<const float> windowSamples, std::span<float> features) {
     // The real frame as a complex one of half the length (even samples
     // real, odd imaginary), transformed in place by radix-2 steps in double,
     // then parted into the real frame's spectrum: a third of the work of a
